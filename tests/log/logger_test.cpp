@@ -1,0 +1,106 @@
+#include "log/logger.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <set>
+#include <thread>
+#include <vector>
+
+#include "log/metrics.h"
+#include "support/log_capture.h"
+
+namespace vyx {
+namespace {
+
+using testing::LogCapture;
+using testing::VerboseScope;
+
+TEST(Logger, LineHasDatePrefixAndOneLineBreak) {
+  LogCapture cap;
+  logLine("Vyx starting...");
+  logLine("already ends\n");
+  logf("Config warning: %v", Error("bad yaml"));
+  const std::string text = cap.text();
+  const std::regex line(R"(\d{4}/\d{2}/\d{2} \d{2}:\d{2}:\d{2} [^\n]*\n)");
+  std::string rest = text;
+  int lines = 0;
+  for (std::smatch m; std::regex_search(rest, m, line) && m.position() == 0; rest = m.suffix()) {
+    ++lines;
+  }
+  EXPECT_EQ(lines, 3);
+  EXPECT_TRUE(rest.empty()) << rest;
+  EXPECT_EQ(cap.messages(),
+            (std::vector<std::string>{"Vyx starting...", "already ends", "Config warning: bad yaml"}));
+}
+
+TEST(Logger, VlogWritesOnlyWhenVerbose) {
+  LogCapture cap;
+  {
+    VerboseScope off(false);
+    vlog("skip_reason: %s", "min-length");
+  }
+  {
+    VerboseScope on(true);
+    vlog("skip_reason: %s", "exception");
+  }
+  EXPECT_EQ(cap.messages(), std::vector<std::string>{"skip_reason: exception"});
+}
+
+TEST(Logger, LinesOfManyThreadsNeverInterleave) {
+  LogCapture cap;
+  constexpr int kThreads = 8;
+  constexpr int kLines = 400;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([t] {
+      const std::string payload(200 + t * 37, static_cast<char>('a' + t));
+      for (int i = 0; i < kLines; ++i) logf("t%d #%d %s", t, i, payload);
+    });
+  }
+  for (auto& th : threads) th.join();
+  const auto msgs = cap.messages();
+  ASSERT_EQ(msgs.size(), static_cast<size_t>(kThreads * kLines));
+  std::set<std::string> seen;
+  const std::regex shape(R"(t(\d) #(\d+) ([a-h]+))");
+  for (const auto& m : msgs) {
+    std::smatch g;
+    ASSERT_TRUE(std::regex_match(m, g, shape)) << m.substr(0, 80);
+    const int t = std::stoi(g[1]);
+    EXPECT_EQ(g[3].str(), std::string(200 + t * 37, static_cast<char>('a' + t)));
+    seen.insert(g[1].str() + "/" + g[2].str());
+  }
+  EXPECT_EQ(seen.size(), msgs.size());
+}
+
+TEST(Metrics, SummaryShowsCurrentCountersEachTime) {
+  LogCapture cap;
+  const uint64_t c0 = metricConversions.load();
+  const uint64_t d0 = metricQueueDrops.load();
+  const uint64_t t0 = metricTapTimeouts.load();
+  logMetricsSummary();
+  metricConversions.fetch_add(1);
+  metricQueueDrops.fetch_add(2);
+  metricTapTimeouts.fetch_add(3);
+  logMetricsSummary();
+  const auto msgs = cap.messages();
+  ASSERT_EQ(msgs.size(), 2U);
+  EXPECT_EQ(msgs[0], sformat("metrics: conversions=%d queue_drops=%d tap_timeouts=%d", c0, d0, t0));
+  EXPECT_EQ(msgs[1], sformat("metrics: conversions=%d queue_drops=%d tap_timeouts=%d", c0 + 1,
+                             d0 + 2, t0 + 3));
+}
+
+TEST(LoggerDeathTest, FatalExitsWithStatusOneAndSkipsExitHandlers) {
+  EXPECT_EXIT(
+      {
+        std::atexit([] { logLine("atexit ran"); });
+        logFatalLine("Cannot load Russian dict: boom");
+      },
+      ::testing::ExitedWithCode(1),
+      ::testing::AllOf(::testing::HasSubstr("Cannot load Russian dict: boom"),
+                       ::testing::Not(::testing::HasSubstr("atexit ran"))));
+}
+
+}  // namespace
+}  // namespace vyx
