@@ -1,0 +1,69 @@
+// The one judge of whether a finished word was typed on the wrong layout.
+//
+// Threads: CheckWithTrailingPunct runs on whichever thread handles the key
+// (event tap for live keys, the replacement worker for replayed ones);
+// ResetTransientContext on whichever thread invalidates the pipeline's
+// context; SetCustomWords on the user word list poller. mu guards every field
+// but custom, which is swapped atomically: a decision keeps the set it
+// started with. mu is innermost: nothing else is locked while it is held.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "detect/dict.h"
+
+namespace vyx {
+
+// The user's own words, lower-case. A published set is never modified.
+using CustomWordSet = std::shared_ptr<const StringSet>;
+
+struct Decision {
+  bool wrong = false;
+  std::string fixed;    // the word as it should read; empty when not wrong
+  char32_t punct = 0;   // punctuation to type after the fixed word; 0 for none
+};
+
+class Detector final {
+ public:
+  // Both dictionaries must outlive the detector.
+  Detector(const Dict& ruDict, const Dict& enDict);
+  Detector(const Detector&) = delete;
+  Detector& operator=(const Detector&) = delete;
+
+  [[nodiscard]] Decision CheckWithTrailingPunct(std::string_view word);
+  void ResetTransientContext();
+  // An empty set (or null) switches the user-word rules off.
+  void SetCustomWords(CustomWordSet words);
+
+ private:
+  struct Answer {
+    bool wrong = false;
+    std::u32string fixed;
+  };
+  struct CustomAnswer {
+    bool wrong = false;
+    std::u32string fixed;
+    bool decided = false;
+  };
+
+  Answer check(std::u32string_view word);
+  CustomAnswer checkCustom(std::u32string_view word, const StringSet& set);
+  int64_t lemmaRank(std::u32string_view w) const;
+  bool tailIsPunctuation(std::u32string_view full, std::u32string_view prefix) const;
+  bool qwertyTailIsLetter(std::u32string_view word) const;
+  void markLanguage(bool russian);
+
+  std::mutex mu;
+  const Dict& ruDict;
+  const Dict& enDict;
+  bool lastLangRu = false;
+  bool initialized = false;
+  char32_t trailingPunct = 0;
+  std::atomic<std::shared_ptr<const StringSet>> custom;
+};
+
+}  // namespace vyx
