@@ -1,0 +1,71 @@
+// Where the program keeps its files, and the settings record read from
+// config.yaml.
+//
+// Threads: LoadConfig runs once on the main thread before the record is
+// shared. Afterwards IsAppExcluded runs on the event-tap thread (read lock),
+// AddExcludedApp (write lock) and SaveConfig (read lock while encoding, the
+// file written after it is released) on the main thread. Enabled and
+// MinWordLength never change after loading and are read without the lock.
+// mu is innermost: nothing else is locked while it is held.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <shared_mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "log/error.h"
+
+namespace vyx {
+
+struct Config {
+  mutable std::shared_mutex mu;  // guards ExcludedApps (and the record while it is encoded)
+  bool Enabled = true;
+  std::string PrimaryLanguage = "ru";  // kept and written back; nothing depends on it
+  int64_t MinWordLength = 2;
+  // Substrings of bundle identifiers that are never corrected, in the case
+  // they were read or added.
+  std::vector<std::string> ExcludedApps{"idea"};
+
+  // Whether app contains one of the entries, ignoring case.
+  [[nodiscard]] bool IsAppExcluded(std::string_view app) const;
+  // Appends app, trimmed, unless it is empty or an entry already covers it;
+  // true when added. Only memory changes: the caller saves.
+  [[nodiscard]] bool AddExcludedApp(std::string_view app);
+};
+
+// The configuration directory, resolved afresh at every call: VYX_CONFIG_DIR,
+// then PELORANT_CONFIG_DIR (each when set and not empty, taken as given),
+// else $HOME/Library/Application Support/Vyx after moving the legacy
+// "Pelorant" folder's contents over. Fails only without an override and
+// without a home directory.
+[[nodiscard]] Result<std::string> defaultConfigDir();
+// Moves legacy into current (whole, when current is missing) or each of its
+// entries that current lacks. Silent; every failure is ignored.
+void migrateConfigDir(const std::string& legacy, const std::string& current);
+// The settings file; relative to the working directory when there is no
+// home directory. Never fails.
+[[nodiscard]] std::string configPath();
+
+struct LoadedConfig {
+  std::unique_ptr<Config> config;  // never null
+  std::optional<Error> error;      // a decoding problem; config is still usable
+};
+
+// Reads configPath() over the defaults. A missing file is created with the
+// defaults; an unreadable one is left alone and the defaults are used.
+[[nodiscard]] LoadedConfig LoadConfig();
+// Writes the record to configPath() (directory 0700, new file 0600).
+[[nodiscard]] Status SaveConfig(const Config& config);
+
+// The YAML text of the record, in the file's layout (takes the read lock).
+[[nodiscard]] Result<std::string> encodeConfig(const Config& config);
+// Applies the YAML text to a record that is not shared yet: keys present
+// replace their values, others stay. On error the record keeps whatever was
+// applied before it.
+[[nodiscard]] Status decodeConfig(std::string_view text, Config& into);
+
+}  // namespace vyx

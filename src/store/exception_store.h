@@ -1,0 +1,115 @@
+// The learned exceptions: words the program must leave alone, per application
+// or for all ("*"), with hit counts; saved in the background to
+// exceptions.json in the configuration directory.
+//
+// Threads: every method may be called from any thread (event tap, replacement
+// worker, main thread, signal watcher). mu guards index, entries and every
+// entry's fields; all operations take it for writing except List. Nothing
+// outside the store is called while mu is held, so it is always the innermost
+// lock. The saver thread copies the entries under mu and writes the file
+// without it; callers never wait for the disk.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <shared_mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "detect/dict.h"
+#include "log/clock.h"
+#include "log/error.h"
+#include "store/wall_time.h"
+
+namespace vyx {
+
+struct Exception {
+  std::string App;   // bundle identifier as given, or "*" for every application
+  std::string Word;  // as typed; never empty in the store
+  WallTime Added;    // UTC when learned; as read when loaded from the file
+  int64_t HitCount = 0;
+};
+
+struct ExceptionStoreOptions {
+  WallClock wallClock = systemWallClock();  // Added, the file's "updated", pruning age
+  Clock clock = systemClock();              // measures the save delay
+  std::chrono::nanoseconds saveDelay = std::chrono::milliseconds(200);
+  // The longest the saver sleeps before reading clock again. The system
+  // clock needs no polling; a test's fake clock does.
+  std::chrono::nanoseconds recheckEvery = std::chrono::hours(24);
+  // Called on the saving thread after every save attempt, outside the lock.
+  std::function<void(const Status&)> onSaved;
+};
+
+class ExceptionStore final {
+ public:
+  ~ExceptionStore();  // Close()
+  ExceptionStore(const ExceptionStore&) = delete;
+  ExceptionStore& operator=(const ExceptionStore&) = delete;
+
+  // Whether (app, word) or ("*", word) is an exception, ignoring case; a hit
+  // raises that entry's count.
+  [[nodiscard]] bool IsException(std::string_view app, std::string_view word);
+  // Learns (app, word), or raises the count of the entry it matches. Fails
+  // with "empty word"; an empty app stores nothing and succeeds.
+  [[nodiscard]] Status Add(std::string_view app, std::string_view word);
+  // Removes every entry whose word (Forget) or app (ForgetApp) equals the
+  // argument ignoring case; the number removed.
+  size_t Forget(std::string_view word);
+  size_t ForgetApp(std::string_view app);
+  // Removes the entry that a lookup of (app, word) finds; no fall-back to "*".
+  bool Remove(std::string_view app, std::string_view word);
+  void Clear();
+  // Copies of all entries in insertion order.
+  [[nodiscard]] std::vector<Exception> List() const;
+  // Stops the saver after a final save and saves once more. Later calls do
+  // nothing; the store keeps answering in memory but saves no more.
+  void Close();
+
+  // The file the store saves to.
+  [[nodiscard]] const std::string& filePath() const { return path; }
+
+ private:
+  friend Result<std::shared_ptr<ExceptionStore>> NewExceptionStore(ExceptionStoreOptions);
+  ExceptionStore(std::string path, ExceptionStoreOptions options);
+
+  [[nodiscard]] Status load();
+  void markDirty();
+  void maybePruneLocked();
+  void persistLoop();
+  void flushOnce();
+  void unindexLocked(const std::list<Exception>::iterator& it);
+
+  mutable std::shared_mutex mu;
+  const std::string path;
+  const ExceptionStoreOptions options;
+  StringMap<std::list<Exception>::iterator> index;
+  std::list<Exception> entries;
+
+  // The saver's signals: a pending change (a queue of one) and the close.
+  std::mutex signalMu;
+  std::condition_variable signalCv;
+  bool dirty = false;
+  bool closing = false;
+  std::once_flag closeOnce;
+  std::thread saver;
+};
+
+// Resolves the configuration directory, creates it (0700), loads
+// exceptions.json and starts the saver. A file that is not valid JSON of the
+// right shape is moved aside to exceptions.json.corrupt.bak and the store
+// starts empty; a file that cannot be read is an error.
+[[nodiscard]] Result<std::shared_ptr<ExceptionStore>> NewExceptionStore(
+    ExceptionStoreOptions options = {});
+
+// The key the index uses: lower-cased app, NUL, lower-cased word.
+[[nodiscard]] std::string makeKey(std::string_view app, std::string_view word);
+
+}  // namespace vyx
