@@ -3,7 +3,8 @@
 // of one wrong, missing or extra letter.
 //
 // A Dict is never written after LoadDict returns, so any thread may read it
-// without a lock.
+// without a lock; the scratch buffers and stemmers Has uses are per thread.
+// Ill-formed UTF-8 in a looked-up word is read as U+FFFD and simply not found.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "detect/dict_tables.h"
 #include "log/error.h"
 
 namespace vyx {
@@ -29,10 +31,10 @@ template <class V>
 using StringMap = std::unordered_map<std::string, V, StringHash, std::equal_to<>>;
 
 struct Dict {
-  StringSet words;                // every accepted line, trimmed and lower-cased
-  StringSet stems;                // the Snowball stem of every accepted line, when not empty
-  StringMap<int64_t> ranks;       // 1-based number of the accepted line a word first occurs on
-  std::string lang;               // "ru" or "en"
+  StringSet words;           // every accepted line, trimmed and lower-cased
+  StringSet stems;           // the Snowball stem of every accepted line, when not empty
+  StringMap<int64_t> ranks;  // 1-based number of the accepted line a word first occurs on
+  std::string lang;          // "ru" or "en"
 
   // Whether the word, lower-cased, is in the list directly or through its
   // stem, ё folding and the Russian ending rules.

@@ -1,0 +1,108 @@
+// Loading and lookup costs of the embedded word lists, and the memory they
+// take. Run from a Release build:
+//   bench/dict/bench_dict
+// The resident set before and after loading both lists is printed in the
+// context block at the top.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <optional>
+#include <string>
+
+#include "detect/dict.h"
+#include "detect/keymaps.h"
+
+namespace vyx {
+namespace {
+
+// Resident set size in KiB, from the second field of /proc/self/statm.
+long residentKiB() {
+  std::ifstream statm("/proc/self/statm");
+  long size = 0;
+  long resident = -1;
+  statm >> size >> resident;
+  return resident < 0 ? -1 : resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+struct Lists {
+  Dict ru;
+  Dict en;
+};
+
+std::optional<Lists> loadBoth() {
+  Result<Dict> ru = LoadDict("ru");
+  Result<Dict> en = LoadDict("en");
+  if (!ru || !en) {
+    return std::nullopt;
+  }
+  return Lists{std::move(ru).value(), std::move(en).value()};
+}
+
+// Loaded by main before any benchmark runs.
+std::optional<Lists> shared;
+
+void BM_LoadBothLists(benchmark::State& state) {
+  for (auto _ : state) {
+    std::optional<Lists> l = loadBoth();
+    benchmark::DoNotOptimize(l);
+  }
+}
+BENCHMARK(BM_LoadBothLists)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// Has on one word; the word's answer is checked first, so a changed list
+// cannot silently turn a "missing" benchmark into a "found" one.
+void BM_Has(benchmark::State& state, bool russian, const char* word, bool expected) {
+  const Dict& d = russian ? shared->ru : shared->en;
+  if (d.Has(word) != expected) {
+    state.SkipWithError("unexpected answer for the benchmark word");
+  }
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(d.Has(word));
+  }
+}
+BENCHMARK_CAPTURE(BM_Has, ru_found_directly, true, "привет", true);
+// Not in the list, but ends in "ешь" and "ь" with an alternating consonant
+// before each: about a hundred lookups after the stemming.
+BENCHMARK_CAPTURE(BM_Has, ru_inflected_missing, true, "брумжешь", false);
+BENCHMARK_CAPTURE(BM_Has, ru_inflected_found, true, "пересчитывали", true);
+BENCHMARK_CAPTURE(BM_Has, en_missing, false, "ghbdtncndetn", false);
+
+// An English word typed on the Russian layout: the detector's worst case,
+// every one of the 67n + 33 candidates fails.
+void BM_FuzzyFindNoMatch(benchmark::State& state) {
+  const std::string word = convertScript(kScriptLatin, "understand");
+  if (shared->ru.FuzzyFind(word)) {
+    state.SkipWithError("the benchmark word has a fuzzy match");
+  }
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(shared->ru.FuzzyFind(word));
+  }
+  state.SetLabel(word);
+}
+BENCHMARK(BM_FuzzyFindNoMatch)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace vyx
+
+int main(int argc, char** argv) {
+  const long before = vyx::residentKiB();
+  vyx::shared = vyx::loadBoth();
+  if (!vyx::shared) {
+    return 1;
+  }
+  const long after = vyx::residentKiB();
+  benchmark::AddCustomContext("rss_before_lists_kib", std::to_string(before));
+  benchmark::AddCustomContext("rss_with_both_lists_kib", std::to_string(after));
+  for (const vyx::Dict* d : {&vyx::shared->ru, &vyx::shared->en}) {
+    benchmark::AddCustomContext(d->lang + "_words_stems", std::to_string(d->words.size()) + " " +
+                                                              std::to_string(d->stems.size()));
+  }
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+    return 1;
+  }
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

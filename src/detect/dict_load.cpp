@@ -1,0 +1,106 @@
+#include <unicode/utf8.h>
+
+#include <cerrno>
+#include <string>
+
+#include "detect/dict.h"
+#include "detect/dict_fs.h"
+#include "detect/stem.h"
+#include "log/format.h"
+#include "text/unicode.h"
+
+namespace vyx {
+
+namespace {
+
+// The longest line the loader accepts, line feed and carriage return not
+// counted. A longer one means the file is not a word list.
+constexpr size_t kMaxLineBytes = 65536;
+
+// Fast paths for the two alphabets the lists are written in; ICU decides the
+// rest (accented Latin letters, old Cyrillic letters).
+bool latinOk(char32_t c) {
+  if (c < 0x80) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-' || c == '\'';
+  }
+  return isLatinScript(c);
+}
+bool cyrillicOk(char32_t c) {
+  if (c == '-' || (c >= 0x410 && c <= 0x44F)) {
+    return true;
+  }
+  return c >= 0x80 && isCyrillicScript(c);
+}
+
+}  // namespace
+
+bool matchesDictScript(std::string_view line, std::string_view code) {
+  bool (*ok)(char32_t) = nullptr;
+  if (code == "en") {
+    ok = latinOk;
+  } else if (code == "ru") {
+    ok = cyrillicOk;
+  } else {
+    return true;
+  }
+  const auto* bytes = reinterpret_cast<const uint8_t*>(line.data());
+  const auto len = static_cast<int32_t>(line.size());
+  int32_t i = 0;
+  while (i < len) {
+    UChar32 c = 0;
+    U8_NEXT(bytes, i, len, c);
+    if (c < 0 || !ok(static_cast<char32_t>(c))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+Result<Dict> loadDictFromText(std::string_view code, std::string_view text) {
+  Dict d;
+  d.lang = std::string(code);
+  d.words.reserve(100000);
+  d.stems.reserve(50000);
+  d.ranks.reserve(100000);
+  int64_t accepted = 0;
+  size_t lineNo = 0;
+  while (!text.empty()) {
+    ++lineNo;
+    const size_t lf = text.find('\n');
+    std::string_view line = text.substr(0, lf);
+    text.remove_prefix(lf == std::string_view::npos ? text.size() : lf + 1);
+    if (line.ends_with('\r')) {
+      line.remove_suffix(1);
+    }
+    if (line.size() > kMaxLineBytes) {
+      return Error(sformat("line %d longer than %d bytes", lineNo, kMaxLineBytes), EFBIG);
+    }
+    std::string word = toLower(trimSpace(line));
+    if (word.empty() || word[0] == '#' || !matchesDictScript(word, code)) {
+      continue;
+    }
+    ++accepted;
+    d.ranks.try_emplace(word, accepted);
+    const std::string_view stem = stemWordView(word, code);
+    if (!stem.empty()) {
+      d.stems.emplace(stem);
+    }
+    d.words.insert(std::move(word));
+  }
+  return d;
+}
+
+Result<Dict> LoadDict(std::string_view code) {
+  const std::string path = "dicts/" + std::string(code) + "_freq.txt";
+  const Result<std::string_view> text = dictFS.readFile(path);
+  if (!text) {
+    return text.error();
+  }
+  Result<Dict> d = loadDictFromText(code, *text);
+  if (!d) {
+    return Error::wrap(path, d.error());
+  }
+  return d;
+}
+
+}  // namespace vyx
