@@ -38,8 +38,8 @@ class Error final {
 template <class T>
 class [[nodiscard]] Result {
  public:
-  Result(T value) : v_(std::move(value)) {}          // NOLINT(google-explicit-constructor)
-  Result(Error error) : v_(std::move(error)) {}      // NOLINT(google-explicit-constructor)
+  Result(T value) : v_(std::move(value)) {}      // NOLINT(google-explicit-constructor)
+  Result(Error error) : v_(std::move(error)) {}  // NOLINT(google-explicit-constructor)
 
   [[nodiscard]] bool ok() const { return v_.index() == 0; }
   explicit operator bool() const { return ok(); }

@@ -88,9 +88,8 @@ std::string verb(char v, const FormatArg& a) {
       if (a.kind() == FormatArg::Kind::Str) return std::string(a.str());
       {
         std::string s;
-        appendUtf8(s, static_cast<char32_t>(a.kind() == FormatArg::Kind::Int
-                                                 ? static_cast<uint64_t>(a.i())
-                                                 : a.u()));
+        appendUtf8(s, static_cast<char32_t>(
+                          a.kind() == FormatArg::Kind::Int ? static_cast<uint64_t>(a.i()) : a.u()));
         return s;
       }
     case 'd':
@@ -122,16 +121,35 @@ std::string quote(std::string_view s) {
       continue;
     }
     switch (c) {
-      case '"': out += "\\\""; continue;
-      case '\\': out += "\\\\"; continue;
-      case '\a': out += "\\a"; continue;
-      case '\b': out += "\\b"; continue;
-      case '\f': out += "\\f"; continue;
-      case '\n': out += "\\n"; continue;
-      case '\r': out += "\\r"; continue;
-      case '\t': out += "\\t"; continue;
-      case '\v': out += "\\v"; continue;
-      default: break;
+      case '"':
+        out += "\\\"";
+        continue;
+      case '\\':
+        out += "\\\\";
+        continue;
+      case '\a':
+        out += "\\a";
+        continue;
+      case '\b':
+        out += "\\b";
+        continue;
+      case '\f':
+        out += "\\f";
+        continue;
+      case '\n':
+        out += "\\n";
+        continue;
+      case '\r':
+        out += "\\r";
+        continue;
+      case '\t':
+        out += "\\t";
+        continue;
+      case '\v':
+        out += "\\v";
+        continue;
+      default:
+        break;
     }
     if (isPrintable(c)) {
       out.append(s.substr(static_cast<size_t>(start), static_cast<size_t>(i - start)));

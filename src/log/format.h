@@ -23,18 +23,18 @@ class FormatArg final {
  public:
   enum class Kind { Str, Int, Uint, Char, Bool, Double };
 
-  FormatArg(std::string_view s) : kind_(Kind::Str), str_(s) {}          // NOLINT
-  FormatArg(const std::string& s) : kind_(Kind::Str), str_(s) {}        // NOLINT
-  FormatArg(const char* s) : kind_(Kind::Str), str_(s ? s : "") {}      // NOLINT
-  FormatArg(const Error& e) : kind_(Kind::Str), str_(e.message()) {}    // NOLINT
-  FormatArg(char32_t c) : kind_(Kind::Char), u_(c) {}                   // NOLINT
-  FormatArg(bool b) : kind_(Kind::Bool), u_(b ? 1 : 0) {}               // NOLINT
-  FormatArg(double d) : kind_(Kind::Double), d_(d) {}                   // NOLINT
+  FormatArg(std::string_view s) : kind_(Kind::Str), str_(s) {}        // NOLINT
+  FormatArg(const std::string& s) : kind_(Kind::Str), str_(s) {}      // NOLINT
+  FormatArg(const char* s) : kind_(Kind::Str), str_(s ? s : "") {}    // NOLINT
+  FormatArg(const Error& e) : kind_(Kind::Str), str_(e.message()) {}  // NOLINT
+  FormatArg(char32_t c) : kind_(Kind::Char), u_(c) {}                 // NOLINT
+  FormatArg(bool b) : kind_(Kind::Bool), u_(b ? 1 : 0) {}             // NOLINT
+  FormatArg(double d) : kind_(Kind::Double), d_(d) {}                 // NOLINT
   template <std::signed_integral I>
-  FormatArg(I i) : kind_(Kind::Int), i_(static_cast<int64_t>(i)) {}     // NOLINT
+  FormatArg(I i) : kind_(Kind::Int), i_(static_cast<int64_t>(i)) {}  // NOLINT
   template <std::unsigned_integral U>
-    requires(!std::same_as<U, bool> && !std::same_as<U, char32_t>)
-  FormatArg(U u) : kind_(Kind::Uint), u_(static_cast<uint64_t>(u)) {}   // NOLINT
+  requires(!std::same_as<U, bool> && !std::same_as<U, char32_t>) FormatArg(U u)
+      : kind_(Kind::Uint), u_(static_cast<uint64_t>(u)) {}  // NOLINT
 
   [[nodiscard]] Kind kind() const { return kind_; }
   [[nodiscard]] std::string_view str() const { return str_; }

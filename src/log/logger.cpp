@@ -27,9 +27,9 @@ std::string buildLine(std::string_view message) {
   std::tm tm{};
   localtime_r(&now, &tm);
   char prefix[32];
-  const int n = std::snprintf(prefix, sizeof prefix, "%04d/%02d/%02d %02d:%02d:%02d ",
-                              tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
-                              tm.tm_min, tm.tm_sec);
+  const int n =
+      std::snprintf(prefix, sizeof prefix, "%04d/%02d/%02d %02d:%02d:%02d ", tm.tm_year + 1900,
+                    tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
   line.append(prefix, static_cast<size_t>(n));
   line.append(message);
   if (message.empty() || message.back() != '\n') line += '\n';
@@ -60,6 +60,8 @@ void logFatalLine(std::string_view message) {
   ::_exit(1);
 }
 
-int setLogFd(int fd) { return logFd.exchange(fd); }
+int setLogFd(int fd) {
+  return logFd.exchange(fd);
+}
 
 }  // namespace vyx

@@ -16,15 +16,33 @@ UScriptCode scriptOf(char32_t c) {
 }
 }  // namespace
 
-bool isLatinScript(char32_t c) { return scriptOf(c) == USCRIPT_LATIN; }
-bool isCyrillicScript(char32_t c) { return scriptOf(c) == USCRIPT_CYRILLIC; }
-bool isLetter(char32_t c) { return u_isalpha(static_cast<UChar32>(c)) != 0; }
-bool isDigit(char32_t c) { return u_isdigit(static_cast<UChar32>(c)) != 0; }
-bool isWhiteSpace(char32_t c) { return u_isUWhiteSpace(static_cast<UChar32>(c)) != 0; }
-bool isPunct(char32_t c) { return u_ispunct(static_cast<UChar32>(c)) != 0; }
-bool isUpper(char32_t c) { return u_isupper(static_cast<UChar32>(c)) != 0; }
-char32_t toLower(char32_t c) { return static_cast<char32_t>(u_tolower(static_cast<UChar32>(c))); }
-char32_t toUpper(char32_t c) { return static_cast<char32_t>(u_toupper(static_cast<UChar32>(c))); }
+bool isLatinScript(char32_t c) {
+  return scriptOf(c) == USCRIPT_LATIN;
+}
+bool isCyrillicScript(char32_t c) {
+  return scriptOf(c) == USCRIPT_CYRILLIC;
+}
+bool isLetter(char32_t c) {
+  return u_isalpha(static_cast<UChar32>(c)) != 0;
+}
+bool isDigit(char32_t c) {
+  return u_isdigit(static_cast<UChar32>(c)) != 0;
+}
+bool isWhiteSpace(char32_t c) {
+  return u_isUWhiteSpace(static_cast<UChar32>(c)) != 0;
+}
+bool isPunct(char32_t c) {
+  return u_ispunct(static_cast<UChar32>(c)) != 0;
+}
+bool isUpper(char32_t c) {
+  return u_isupper(static_cast<UChar32>(c)) != 0;
+}
+char32_t toLower(char32_t c) {
+  return static_cast<char32_t>(u_tolower(static_cast<UChar32>(c)));
+}
+char32_t toUpper(char32_t c) {
+  return static_cast<char32_t>(u_toupper(static_cast<UChar32>(c)));
+}
 
 std::u32string toLower(std::u32string_view s) {
   std::u32string out(s);

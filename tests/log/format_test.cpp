@@ -20,10 +20,12 @@ TEST(Format, QuoteEscapesOnlyWhatIsNotPrintable) {
   EXPECT_EQ(quote("a\"b\\c"), "\"a\\\"b\\\\c\"");
   EXPECT_EQ(quote("tab\there\nnl\r"), "\"tab\\there\\nnl\\r\"");
   EXPECT_EQ(quote(std::string("\x01\x7f", 2)), "\"\\x01\\x7f\"");
-  EXPECT_EQ(quote("nb\u00a0sp"), "\"nb\\u00a0sp\"");         // no-break space is not printable
+  EXPECT_EQ(quote("nb\u00a0sp"), "\"nb\\u00a0sp\"");  // no-break space is not printable
   EXPECT_EQ(quote("line\u2028sep"), "\"line\\u2028sep\"");
   EXPECT_EQ(quote("№ «ёлка»"), "\"№ «ёлка»\"");
-  EXPECT_EQ(quote("\xff" "a\xc3"), "\"\\xffa\\xc3\"");  // ill-formed bytes one by one
+  EXPECT_EQ(quote("\xff"
+                  "a\xc3"),
+            "\"\\xffa\\xc3\"");  // ill-formed bytes one by one
   EXPECT_EQ(quote(""), "\"\"");
 }
 

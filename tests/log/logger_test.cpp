@@ -31,8 +31,8 @@ TEST(Logger, LineHasDatePrefixAndOneLineBreak) {
   }
   EXPECT_EQ(lines, 3);
   EXPECT_TRUE(rest.empty()) << rest;
-  EXPECT_EQ(cap.messages(),
-            (std::vector<std::string>{"Vyx starting...", "already ends", "Config warning: bad yaml"}));
+  EXPECT_EQ(cap.messages(), (std::vector<std::string>{"Vyx starting...", "already ends",
+                                                      "Config warning: bad yaml"}));
 }
 
 TEST(Logger, VlogWritesOnlyWhenVerbose) {

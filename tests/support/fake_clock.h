@@ -14,9 +14,7 @@ class FakeClock final {
  public:
   FakeClock() : ns_(std::make_shared<std::atomic<int64_t>>(1'000'000'000'000)) {}
 
-  [[nodiscard]] MonoTime now() const {
-    return MonoTime(std::chrono::nanoseconds(ns_->load()));
-  }
+  [[nodiscard]] MonoTime now() const { return MonoTime(std::chrono::nanoseconds(ns_->load())); }
   void advance(std::chrono::nanoseconds d) { ns_->fetch_add(d.count()); }
   // A Clock that keeps reading this one, even after the FakeClock is moved.
   [[nodiscard]] Clock clock() const {

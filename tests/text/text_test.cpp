@@ -35,11 +35,11 @@ TEST(Unicode, ScriptsFollowTheScriptProperty) {
   EXPECT_TRUE(isLatinScript(U'é'));
   EXPECT_TRUE(isLatinScript(0x1E9E));  // capital sharp s
   EXPECT_TRUE(isCyrillicScript(U'ж'));
-  EXPECT_TRUE(isCyrillicScript(U'ї'));        // Ukrainian
-  EXPECT_TRUE(isCyrillicScript(0x0500));      // Cyrillic Supplement
+  EXPECT_TRUE(isCyrillicScript(U'ї'));    // Ukrainian
+  EXPECT_TRUE(isCyrillicScript(0x0500));  // Cyrillic Supplement
   EXPECT_FALSE(isLatinScript(U'1'));
   EXPECT_FALSE(isCyrillicScript(U'-'));
-  EXPECT_FALSE(isLatinScript(0x0301));        // combining acute: inherited
+  EXPECT_FALSE(isLatinScript(0x0301));  // combining acute: inherited
   EXPECT_FALSE(isLatinScript(U'α'));
 }
 
