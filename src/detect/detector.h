@@ -4,11 +4,11 @@
 // (event tap for live keys, the replacement worker for replayed ones);
 // ResetTransientContext on whichever thread invalidates the pipeline's
 // context; SetCustomWords on the user word list poller. mu guards every field
-// but custom, which is swapped atomically: a decision keeps the set it
-// started with. mu is innermost: nothing else is locked while it is held.
+// but custom, which is swapped whole under customMu (held only to copy the
+// pointer, never together with mu): a decision keeps the set it started with.
+// mu is innermost: nothing else is locked while it is held.
 #pragma once
 
-#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -23,8 +23,8 @@ using CustomWordSet = std::shared_ptr<const StringSet>;
 
 struct Decision {
   bool wrong = false;
-  std::string fixed;    // the word as it should read; empty when not wrong
-  char32_t punct = 0;   // punctuation to type after the fixed word; 0 for none
+  std::string fixed;   // the word as it should read; empty when not wrong
+  char32_t punct = 0;  // punctuation to type after the fixed word; 0 for none
 };
 
 class Detector final {
@@ -50,11 +50,17 @@ class Detector final {
     bool decided = false;
   };
 
-  Answer check(std::u32string_view word);
+  // Everything below runs with mu held.
+  Answer check(std::u32string_view word, const CustomWordSet& set);
+  Answer checkLatin(std::u32string_view word);
+  Answer checkCyrillic(std::u32string_view word);
   CustomAnswer checkCustom(std::u32string_view word, const StringSet& set);
-  int64_t lemmaRank(std::u32string_view w) const;
-  bool tailIsPunctuation(std::u32string_view full, std::u32string_view prefix) const;
-  bool qwertyTailIsLetter(std::u32string_view word) const;
+  [[nodiscard]] int64_t lemmaRank(std::u32string_view w) const;
+  [[nodiscard]] bool tailIsPunctuation(std::u32string_view full, std::u32string_view prefix) const;
+  [[nodiscard]] bool qwertyTailIsLetter(std::u32string_view word) const;
+  // Dict::Has of ruDict, or one of the short words the list lacks.
+  [[nodiscard]] bool ruValid(std::u32string_view word) const;
+  [[nodiscard]] bool inRuDict(std::u32string_view word) const;
   void markLanguage(bool russian);
 
   std::mutex mu;
@@ -63,7 +69,10 @@ class Detector final {
   bool lastLangRu = false;
   bool initialized = false;
   char32_t trailingPunct = 0;
-  std::atomic<std::shared_ptr<const StringSet>> custom;
+  // Not std::atomic<std::shared_ptr>: libstdc++ guards it with a lock bit that
+  // ThreadSanitizer cannot see, and a plain mutex costs the same here.
+  std::mutex customMu;
+  CustomWordSet custom;
 };
 
 }  // namespace vyx

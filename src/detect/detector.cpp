@@ -1,0 +1,149 @@
+#include "detect/detector.h"
+
+#include <algorithm>
+
+#include "detect/keymaps.h"
+#include "log/logger.h"
+#include "text/unicode.h"
+#include "text/utf8.h"
+
+namespace vyx {
+
+namespace {
+
+// Below this many code points a wrong-layout word is left alone unless the
+// conversion is itself a word: one edit away from so short a string almost
+// anything is a Russian word, and the search is the costliest step.
+constexpr size_t kFuzzyMinLength = 6;
+// Below this many code points a final punctuation key is read as a letter.
+constexpr size_t kTrailingPunctMinLength = 3;
+
+bool allSame(std::u32string_view word) {
+  return std::all_of(word.begin(), word.end(), [&](char32_t c) { return c == word.front(); });
+}
+
+}  // namespace
+
+Detector::Detector(const Dict& ruDict, const Dict& enDict) : ruDict(ruDict), enDict(enDict) {}
+
+Decision Detector::CheckWithTrailingPunct(std::string_view word) {
+  const std::u32string points = decodeUtf8(word);
+  CustomWordSet set;
+  {
+    const std::lock_guard lock(customMu);
+    set = custom;
+  }
+  const std::lock_guard lock(mu);
+  Answer answer = check(points, set);
+  Decision decision;
+  if (!answer.wrong) {
+    vlog("skip_reason: %s", "not-wrong");
+    return decision;
+  }
+  decision.wrong = true;
+  decision.fixed = encodeUtf8(answer.fixed);
+  decision.punct = trailingPunct;
+  return decision;
+}
+
+void Detector::ResetTransientContext() {
+  const std::lock_guard lock(mu);
+  trailingPunct = 0;
+}
+
+void Detector::SetCustomWords(CustomWordSet words) {
+  const std::lock_guard lock(customMu);
+  custom.swap(words);
+  // The old set, if this was its last reference, is freed after unlocking.
+}
+
+void Detector::markLanguage(bool russian) {
+  lastLangRu = russian;
+  initialized = true;
+}
+
+bool Detector::inRuDict(std::u32string_view word) const {
+  return ruDict.Has(encodeUtf8(word));
+}
+
+bool Detector::ruValid(std::u32string_view word) const {
+  const std::string utf8 = encodeUtf8(word);
+  return ruDict.Has(utf8) || ruShortWords.contains(toLower(utf8));
+}
+
+// The user word set was read once before the decision: a reload published
+// meanwhile applies from the next word on.
+Detector::Answer Detector::check(std::u32string_view word, const CustomWordSet& set) {
+  trailingPunct = 0;
+  if (word.empty()) return {};
+
+  if (set && !set->empty()) {
+    CustomAnswer c = checkCustom(word, *set);
+    if (c.decided) return {c.wrong, std::move(c.fixed)};
+  }
+
+  if (word.size() == 1) {
+    const auto it = oneLetterWords.find(encodeUtf8(word));
+    if (it == oneLetterWords.end() || (initialized && !lastLangRu)) return {};
+    markLanguage(true);
+    return {true, decodeUtf8(it->second)};
+  }
+  if (allSame(word)) return {};
+
+  const std::string_view script = detectScript(word);
+  if (script == kScriptCyrillic) return checkCyrillic(word);
+  if (script == kScriptLatin) return checkLatin(word);
+  return {};
+}
+
+Detector::Answer Detector::checkCyrillic(std::u32string_view word) {
+  if (ruValid(word)) {
+    markLanguage(true);
+    return {};
+  }
+  std::u32string en = convertScript(kScriptCyrillic, word);
+  if (!enDict.Has(encodeUtf8(en))) return {};
+  markLanguage(false);
+  return {true, std::move(en)};
+}
+
+Detector::Answer Detector::checkLatin(std::u32string_view word) {
+  std::u32string ru = convertScript(kScriptLatin, word);
+
+  if (word.size() >= kTrailingPunctMinLength) {
+    // The final key read as punctuation: a shifted digit gives what it gives
+    // on the Russian layout, a sentence end or a letter key stays itself.
+    const char32_t last = word.back();
+    const std::u32string_view pru = std::u32string_view(ru).substr(0, ru.size() - 1);
+    const bool letterKey = punctLetterKeys.contains(last);
+    char32_t punct = 0;
+    if (const auto it = shiftDigitPunct.find(last); it != shiftDigitPunct.end()) {
+      punct = it->second;
+    } else if (letterKey || sentenceEndPunct.contains(last)) {
+      punct = last;
+    }
+    if (punct != 0 && inRuDict(pru) && (!letterKey || tailIsPunctuation(ru, pru))) {
+      markLanguage(true);
+      trailingPunct = punct;
+      return {true, std::u32string(pru)};
+    }
+  }
+
+  // A word of the English list stays as typed even when its conversion is a
+  // Russian word; English stems do not count here, they are far too lenient.
+  const bool enExact = enDict.words.contains(toLower(encodeUtf8(word)));
+  if (ruValid(ru)) {
+    if (enExact) return {};
+    markLanguage(true);
+    if (verboseOn()) vlog("Fix: %q → %q", encodeUtf8(word), encodeUtf8(ru));
+    return {true, std::move(ru)};
+  }
+  if (word.size() < kFuzzyMinLength || enExact) return {};
+  if (!ruDict.FuzzyFind(encodeUtf8(ru))) return {};
+  markLanguage(true);
+  if (verboseOn()) vlog("Fix (fuzzy): %q → %q", encodeUtf8(word), encodeUtf8(ru));
+  // The plain conversion: the user meant what the keys give, a typo included.
+  return {true, std::move(ru)};
+}
+
+}  // namespace vyx

@@ -1,0 +1,279 @@
+#include "detect/detector.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/log_capture.h"
+#include "text/utf8.h"
+
+namespace vyx {
+namespace {
+
+// Ranks matter: игра and рису are far more frequent than играть and
+// рисовать, which come after the filler; дела is about as frequent as делать,
+// and рисуя close to рису.
+constexpr std::string_view kRussianHead =
+    "игра\nрису\nдела\nделать\nпривет\nдом\nмы\nда\nнож\nно\nаа\nааа\nбю\nрука\nрисуя\n"
+    "рука\n";
+constexpr std::string_view kRussianTail = "играть\nрисовать\n";
+
+std::string russianList() {
+  std::string list(kRussianHead);
+  // Words that nothing looks up, only there to push the tail down the ranks.
+  for (const char32_t a : std::u32string_view(U"абвгдежзик")) {
+    for (const char32_t b : std::u32string_view(U"абвгде")) {
+      list += encodeUtf8(std::u32string{U'ъ', a, b, U'ъ'}) + "\n";
+    }
+  }
+  return list + std::string(kRussianTail);
+}
+
+constexpr std::string_view kEnglish = "gbhbdtn\nhello\nherfs\nhhh\nvs\nworld\n";
+
+class DetectorTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    auto ru = loadDictFromText("ru", russianList());
+    auto en = loadDictFromText("en", kEnglish);
+    ASSERT_TRUE(ru.ok() && en.ok());
+    ruDict = std::make_unique<Dict>(std::move(ru).value());
+    enDict = std::make_unique<Dict>(std::move(en).value());
+  }
+  static void TearDownTestSuite() {
+    ruDict.reset();
+    enDict.reset();
+  }
+
+  static CustomWordSet words(std::initializer_list<const char*> list) {
+    auto set = std::make_shared<StringSet>();
+    for (const char* w : list) set->insert(w);
+    return set;
+  }
+
+  // Asserts the decision and returns it, so a case reads as one line.
+  Decision expectFix(std::string_view typed, std::string_view fixed, char32_t punct = 0) {
+    Decision d = detector.CheckWithTrailingPunct(typed);
+    EXPECT_TRUE(d.wrong) << typed;
+    EXPECT_EQ(d.fixed, fixed) << typed;
+    EXPECT_EQ(d.punct, punct) << typed;
+    return d;
+  }
+  void expectKept(std::string_view typed) {
+    const Decision d = detector.CheckWithTrailingPunct(typed);
+    EXPECT_FALSE(d.wrong) << typed << " -> " << d.fixed;
+    EXPECT_EQ(d.fixed, "") << typed;
+    EXPECT_EQ(d.punct, 0U) << typed;
+  }
+  // The one-letter rule follows the language last marked, so "f" reveals it.
+  [[nodiscard]] bool lastMarkedRussian() { return detector.CheckWithTrailingPunct("f").wrong; }
+
+  static inline std::unique_ptr<Dict> ruDict;
+  static inline std::unique_ptr<Dict> enDict;
+  Detector detector{*ruDict, *enDict};
+};
+
+TEST_F(DetectorTest, OneLetterWordsFollowTheLastLanguage) {
+  expectFix("f", "а");  // nothing marked yet: Russian assumed
+  expectFix("z", "я");
+  expectFix("руддщ", "hello");  // marks English
+  expectKept("f");
+  expectKept("ж");  // a Cyrillic letter marks nothing
+  expectKept("b");
+}
+
+TEST_F(DetectorTest, OneLetterWordsAfterRussianAndNeverCapitals) {
+  expectKept("F");
+  expectKept("x");
+  expectKept("");
+  expectFix("руддщ", "hello");
+  expectKept("d");
+  expectFix("ghbdtn", "привет");  // marks Russian again
+  expectFix("d", "в");
+  expectKept("F");
+  expectFix("руддщ", "hello");
+  expectKept("дом");  // a Russian word typed right marks Russian too
+  expectFix("j", "о");
+}
+
+TEST_F(DetectorTest, RepeatedCharactersAndForeignScriptsAreNeverWrong) {
+  expectFix("руддщ", "hello");  // marks English
+  expectKept("ff");             // аа is a word
+  expectKept("fff");            // ааа too
+  expectKept("ррр");            // hhh is English
+  expectKept("!!");
+  expectKept(",.");  // бю is in the list, but no letter was typed
+  expectKept("123");
+  expectKept("αβγδ");
+  expectKept("\xFF\xFE\xFD");
+  expectKept("gh\xFF");
+  EXPECT_FALSE(lastMarkedRussian());  // none of these marked a language
+  // An ill-formed byte reads as U+FFFD, one edit away from привет.
+  expectFix("ghbdtn\xFF", "привет\uFFFD");
+}
+
+TEST_F(DetectorTest, CyrillicWords) {
+  expectKept("рука");
+  expectKept("надо");  // a short word the list lacks
+  expectFix("руддщ", "hello");
+  EXPECT_FALSE(lastMarkedRussian());
+  expectFix("Руддщ", "Hello");
+  expectFix("руддщы", "hellos");  // English stems count for Cyrillic input
+  expectKept("ывфыв");            // neither language: left alone, nothing marked
+  EXPECT_FALSE(lastMarkedRussian());
+}
+
+TEST_F(DetectorTest, LatinWordsConvertedToRussian) {
+  expectFix("ghbdtn", "привет");
+  expectFix("Ghbdtn", "Привет");
+  expectFix("GHBDTN", "ПРИВЕТ");
+  expectFix("yflj", "надо");
+  expectFix("ltkf", "дела");
+  expectKept("hello");
+  expectKept("qwzx");
+}
+
+TEST_F(DetectorTest, EnglishListProtectsOnlyExactWords) {
+  expectFix("руддщ", "hello");  // marks English
+  expectKept("vs");             // мы, but vs is an English list word
+  EXPECT_FALSE(lastMarkedRussian());
+  // herf is only an English stem (of herfs): that is not enough to stay.
+  ASSERT_TRUE(enDict->Has("herf"));
+  expectFix("herf", "рука");
+}
+
+TEST_F(DetectorTest, FuzzyMatchNeedsSixCodePointsAndKeepsTheConversion) {
+  ASSERT_TRUE(ruDict->FuzzyFind("првет").has_value());
+  expectKept("ghdtn");            // првет, 5 code points
+  expectFix("ghb,tn", "прибет");  // 6: the plain conversion, not привет
+  expectKept("gbhbdtn");          // an English list word is never searched
+  expectKept("qwzxqwzx");         // nothing one edit away
+}
+
+TEST_F(DetectorTest, TrailingPunctuationAfterARussianWord) {
+  expectFix("ghbdtn@", "привет", U'"');
+  expectFix("ghbdtn^", "привет", U',');
+  expectFix("ghbdtn&", "привет", U'.');
+  expectFix("ghbdtn#", "привет", U'№');
+  expectFix("ghbdtn!", "привет", U'!');
+  expectFix("ghbdtn?", "привет", U'?');
+  expectFix("ghbdtn,", "привет", U',');  // приветб is nothing
+  expectFix("lf!", "да", U'!');
+  expectKept("f!");  // too short to carry punctuation
+  expectKept("hello!");
+}
+
+TEST_F(DetectorTest, FinalLetterKeyReadAsLetterOrPunctuation) {
+  // нож is a word itself.
+  expectFix("yj;", "нож");
+  // делаю's lemma делать is about as common as дела: a letter.
+  expectFix("ltkf.", "делаю");
+  // играю's lemma играть is far rarer than игра: punctuation.
+  expectFix("buhf.", "игра", U'.');
+  // рисую: the "ую" rule finds the rare рисовать, the "ю" rule the common
+  // рисуя; every rule counts, so the letter wins.
+  expectFix("hbce.", "рисую");
+}
+
+TEST_F(DetectorTest, UserWordsTypedWrongAreFixed) {
+  detector.SetCustomWords(words({"вжух", "kubectl"}));
+  expectFix("d;e[", "вжух");
+  EXPECT_TRUE(lastMarkedRussian());
+  expectFix("D;e[", "Вжух");
+  expectFix("лгиусед", "kubectl");
+  EXPECT_FALSE(lastMarkedRussian());
+  expectFix("d;e[@", "вжух", U'"');
+  expectFix("d;e[!", "вжух", U'!');
+  expectFix("d;e[,", "вжух", U',');
+  expectFix("лгиусед,", "kubectl", U',');
+  expectFix("лгиусед»", "kubectl", U'»');
+  expectKept("d;e[/");  // not a punctuation key of the tables
+}
+
+TEST_F(DetectorTest, UserWordsTypedRightAreKept) {
+  detector.SetCustomWords(words({"руддщ", "ljv", "вжух", "yj"}));
+  expectKept("руддщ");  // its conversion hello is English
+  expectKept("ljv");    // its conversion дом is Russian
+  expectKept("Вжух");
+  EXPECT_TRUE(lastMarkedRussian());
+  expectKept("вжух.");
+  expectKept("yj!");
+  // нож is a Russian word, so the final key is its letter, not punctuation.
+  expectFix("yj;", "нож");
+}
+
+TEST_F(DetectorTest, EmptyOrNullUserSetSwitchesTheRulesOff) {
+  detector.SetCustomWords(words({"вжух", "ljv"}));
+  expectFix("d;e[", "вжух");
+  detector.SetCustomWords(words({}));
+  expectKept("d;e[");
+  expectFix("ljv", "дом");
+  detector.SetCustomWords(words({"ljv"}));
+  expectKept("ljv");
+  detector.SetCustomWords(nullptr);
+  expectFix("ljv", "дом");
+}
+
+TEST_F(DetectorTest, ResetKeepsTheLanguage) {
+  expectFix("руддщ", "hello");
+  detector.ResetTransientContext();
+  expectKept("f");
+  expectFix("ghbdtn!", "привет", U'!');
+  detector.ResetTransientContext();
+  expectFix("f", "а");
+}
+
+TEST_F(DetectorTest, VerboseLogLines) {
+  const testing::LogCapture log;
+  expectFix("ghbdtn", "привет");
+  {
+    const testing::VerboseScope verbose;
+    expectFix("ghbdtn", "привет");
+    expectFix("ghb,tn", "прибет");
+    expectKept("hello");
+    expectFix("ghbdtn!", "привет", U'!');
+  }
+  expectKept("hello");
+  EXPECT_EQ(log.messages(), (std::vector<std::string>{
+                                "Fix: \"ghbdtn\" → \"привет\"",
+                                "Fix (fuzzy): \"ghb,tn\" → \"прибет\"",
+                                "skip_reason: not-wrong",
+                            }));
+}
+
+TEST_F(DetectorTest, SwappingUserWordsDuringDecisions) {
+  const CustomWordSet a = words({"вжух"});
+  const CustomWordSet b = words({"kubectl"});
+  std::atomic<bool> stop{false};
+  std::atomic<int> bad{0};
+  std::vector<std::thread> deciders;
+  for (int t = 0; t < 4; ++t) {
+    deciders.emplace_back([&] {
+      for (int i = 0; i < 3000; ++i) {
+        const Decision x = detector.CheckWithTrailingPunct("d;e[");
+        const Decision y = detector.CheckWithTrailingPunct("лгиусед!");
+        const Decision z = detector.CheckWithTrailingPunct("ghbdtn@");
+        if (x.wrong && x.fixed != "вжух") ++bad;
+        if (y.wrong && (y.fixed != "kubectl" || y.punct != U'!')) ++bad;
+        if (!z.wrong || z.fixed != "привет" || z.punct != U'"') ++bad;
+      }
+    });
+  }
+  std::thread swapper([&] {
+    for (int i = 0; !stop.load(); ++i) {
+      detector.SetCustomWords(i % 3 == 0 ? a : i % 3 == 1 ? b : nullptr);
+      std::this_thread::yield();
+    }
+  });
+  for (auto& t : deciders) t.join();
+  stop = true;
+  swapper.join();
+  EXPECT_EQ(bad.load(), 0);
+}
+
+}  // namespace
+}  // namespace vyx
