@@ -7,7 +7,8 @@
 // entry's fields; all operations take it for writing except List. Nothing
 // outside the store is called while mu is held, so it is always the innermost
 // lock. The saver thread copies the entries under mu and writes the file
-// without it; callers never wait for the disk.
+// without it; callers never wait for the disk. signalMu guards the saver's
+// signals (dirty, closing, lastChange) and is never held together with mu.
 #pragma once
 
 #include <chrono>
@@ -49,7 +50,13 @@ struct ExceptionStoreOptions {
 };
 
 class ExceptionStore final {
+  struct Key {
+    explicit Key() = default;
+  };
+
  public:
+  // Only NewExceptionStore can make a Key.
+  ExceptionStore(Key key, std::string path, ExceptionStoreOptions options);
   ~ExceptionStore();  // Close()
   ExceptionStore(const ExceptionStore&) = delete;
   ExceptionStore& operator=(const ExceptionStore&) = delete;
@@ -78,7 +85,6 @@ class ExceptionStore final {
 
  private:
   friend Result<std::shared_ptr<ExceptionStore>> NewExceptionStore(ExceptionStoreOptions);
-  ExceptionStore(std::string path, ExceptionStoreOptions options);
 
   [[nodiscard]] Status load();
   void markDirty();
@@ -86,6 +92,8 @@ class ExceptionStore final {
   void persistLoop();
   void flushOnce();
   void unindexLocked(const std::list<Exception>::iterator& it);
+  // Removes the entries whose field equals value under case folding.
+  size_t forgetWhere(std::string Exception::*field, std::string_view value);
 
   mutable std::shared_mutex mu;
   const std::string path;
@@ -98,6 +106,7 @@ class ExceptionStore final {
   std::condition_variable signalCv;
   bool dirty = false;
   bool closing = false;
+  MonoTime lastChange{};
   std::once_flag closeOnce;
   std::thread saver;
 };

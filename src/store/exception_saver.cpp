@@ -1,0 +1,121 @@
+// Opening, loading and saving the learned exceptions: the saver thread waits
+// for a quiet 200 ms after the last change so that a burst of learning costs
+// one write, and never runs on a caller's thread.
+#include <cerrno>
+
+#include "log/logger.h"
+#include "store/config.h"
+#include "store/exception_store.h"
+#include "store/exceptions_file.h"
+#include "store/fs_util.h"
+
+namespace vyx {
+
+Result<std::shared_ptr<ExceptionStore>> NewExceptionStore(ExceptionStoreOptions options) {
+  Result<std::string> dir = defaultConfigDir();
+  if (!dir) return Error::wrap("resolve config dir", dir.error());
+  if (Status s = mkdirAll(*dir, 0700); !s) return Error::wrap("mkdir config", s.error());
+  auto store = std::make_shared<ExceptionStore>(
+      ExceptionStore::Key{}, joinPath({*dir, "exceptions.json"}), std::move(options));
+  if (Status s = store->load(); !s) {
+    // No saver ran, and none may write over the file it could not read.
+    std::call_once(store->closeOnce, [] {});
+    return s.error();
+  }
+  store->saver = std::thread([raw = store.get()] { raw->persistLoop(); });
+  return store;
+}
+
+Status ExceptionStore::load() {
+  Result<std::string> text = readFile(path);
+  if (!text) {
+    if (text.error().sysErrno() == ENOENT) return {};
+    return text.error();
+  }
+  if (text->empty()) return {};
+  Result<ExceptionsFile> file = decodeExceptionsFile(*text);
+  if (!file) {
+    // Kept for the user to inspect or repair; the store starts afresh.
+    (void)renamePath(path, path + ".corrupt.bak");
+    return {};
+  }
+  std::unique_lock lock(mu);
+  for (Exception& e : file->Entries) {
+    if (e.Word.empty()) continue;
+    if (e.App.empty()) e.App.assign(1, '*');  // assign(const char*) trips a GCC 12 false warning
+    std::string key = makeKey(e.App, e.Word);
+    entries.push_back(std::move(e));
+    index.insert_or_assign(std::move(key), std::prev(entries.end()));
+  }
+  return {};
+}
+
+void ExceptionStore::markDirty() {
+  {
+    std::lock_guard lock(signalMu);
+    dirty = true;
+    // The delay counts from the change itself, not from when the saver
+    // wakes up to notice it.
+    lastChange = options.clock();
+  }
+  signalCv.notify_all();
+}
+
+void ExceptionStore::persistLoop() {
+  std::unique_lock lock(signalMu);
+  for (;;) {
+    signalCv.wait(lock, [this] { return dirty || closing; });
+    if (closing) break;
+    dirty = false;
+    MonoTime deadline = lastChange + options.saveDelay;
+    for (;;) {
+      if (closing) break;
+      if (dirty) {
+        dirty = false;
+        deadline = lastChange + options.saveDelay;
+        continue;
+      }
+      const MonoTime now = options.clock();
+      if (now >= deadline) break;
+      signalCv.wait_for(lock,
+                        std::min<std::chrono::nanoseconds>(deadline - now, options.recheckEvery));
+    }
+    if (closing) break;
+    lock.unlock();
+    flushOnce();
+    lock.lock();
+  }
+  lock.unlock();
+  flushOnce();
+}
+
+void ExceptionStore::flushOnce() {
+  ExceptionsFile file;
+  {
+    std::unique_lock lock(mu);
+    file.Version = 1;
+    file.Updated = wallTimeUtc(options.wallClock());
+    file.Entries.assign(entries.begin(), entries.end());
+  }
+  Status status = [&]() -> Status {
+    Result<std::string> text = encodeExceptionsFile(file);
+    if (!text) return text.error();
+    return writeFileAtomic(path, *text, 0600);
+  }();
+  if (!status) logf("ExceptionStore: persist failed: %v", status.error());
+  if (options.onSaved) options.onSaved(status);
+}
+
+void ExceptionStore::Close() {
+  std::call_once(closeOnce, [this] {
+    {
+      std::lock_guard lock(signalMu);
+      closing = true;
+    }
+    signalCv.notify_all();
+    if (saver.joinable()) saver.join();
+    flushOnce();
+  });
+}
+
+}  // namespace vyx

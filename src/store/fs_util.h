@@ -1,0 +1,39 @@
+// The few file-system operations the stored files need, with errors that name
+// the operation and the path ("open /x/y: Permission denied").
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "log/error.h"
+
+namespace vyx {
+
+// Joins with "/" and cleans the result lexically (no "." or "..", no double
+// or trailing slashes); empty elements are ignored.
+[[nodiscard]] std::string joinPath(std::initializer_list<std::string_view> parts);
+[[nodiscard]] std::string cleanPath(std::string_view path);
+// Everything before the last element ("." when there is none).
+[[nodiscard]] std::string parentDir(std::string_view path);
+
+// Creates the directory and any missing parents with mode (before umask);
+// an existing directory is left as it is.
+[[nodiscard]] Status mkdirAll(const std::string& path, mode_t mode);
+// The whole file. The error keeps errno, so ENOENT can be told apart.
+[[nodiscard]] Result<std::string> readFile(const std::string& path);
+// Truncates or creates (with mode) and writes, in place.
+[[nodiscard]] Status writeFile(const std::string& path, std::string_view data, mode_t mode);
+// Writes path.tmp, flushes it to disk, renames it over path and flushes the
+// directory, so a crash leaves the old file or the new one, never a torn one.
+[[nodiscard]] Status writeFileAtomic(const std::string& path, std::string_view data, mode_t mode);
+[[nodiscard]] Status renamePath(const std::string& from, const std::string& to);
+[[nodiscard]] Status chmodPath(const std::string& path, mode_t mode);
+// The names in a directory, sorted.
+[[nodiscard]] Result<std::vector<std::string>> listDir(const std::string& path);
+// Whether stat(2) succeeds (follows symbolic links).
+[[nodiscard]] bool pathExists(const std::string& path);
+
+}  // namespace vyx

@@ -1,0 +1,251 @@
+#include <filesystem>
+
+#include "store/config.h"
+#include "store_fixture.h"
+
+namespace vyx {
+namespace {
+
+using testing::exists;
+using testing::modeOf;
+using testing::readText;
+using testing::StoreTest;
+using testing::writeText;
+
+using Apps = std::vector<std::string>;
+
+class ConfigTest : public StoreTest {
+ protected:
+  LoadedConfig loadFrom(const std::string& yaml) {
+    makeDir();
+    writeText(file("config.yaml"), yaml);
+    return LoadConfig();
+  }
+  static void expectDefaults(const Config& c) {
+    EXPECT_TRUE(c.Enabled);
+    EXPECT_EQ(c.PrimaryLanguage, "ru");
+    EXPECT_EQ(c.MinWordLength, 2);
+    EXPECT_EQ(c.ExcludedApps, Apps{"idea"});
+  }
+};
+
+TEST_F(ConfigTest, MissingFileGivesDefaultsAndIsWrittenPrivately) {
+  LoadedConfig loaded = LoadConfig();
+  ASSERT_NE(loaded.config, nullptr);
+  EXPECT_FALSE(loaded.error.has_value());
+  expectDefaults(*loaded.config);
+  EXPECT_EQ(readText(file("config.yaml")),
+            "enabled: true\nprimary_language: ru\nmin_word_length: 2\nexcluded_apps:\n"
+            "    - idea\n");
+  EXPECT_EQ(modeOf(dir_), 0700u);
+  EXPECT_EQ(modeOf(file("config.yaml")), 0600u);
+}
+
+TEST_F(ConfigTest, KeysPresentReplaceDefaultsAndOthersStay) {
+  LoadedConfig only = loadFrom("enabled: false\n");
+  EXPECT_FALSE(only.error.has_value());
+  EXPECT_FALSE(only.config->Enabled);
+  EXPECT_EQ(only.config->PrimaryLanguage, "ru");
+  EXPECT_EQ(only.config->MinWordLength, 2);
+  EXPECT_EQ(only.config->ExcludedApps, Apps{"idea"});
+
+  LoadedConfig all = loadFrom(
+      "# mine\nenabled: yes\nprimary_language: en\nmin_word_length: 4\n"
+      "excluded_apps: [com.a, ' spaced ']\ntheme: dark\nnested: {a: [1, 2]}\n");
+  EXPECT_FALSE(all.error.has_value());
+  EXPECT_TRUE(all.config->Enabled);
+  EXPECT_EQ(all.config->PrimaryLanguage, "en");
+  EXPECT_EQ(all.config->MinWordLength, 4);
+  // A list replaces "idea" rather than joining it; entries stay as written.
+  EXPECT_EQ(all.config->ExcludedApps, (Apps{"com.a", " spaced "}));
+  // Loading never rewrites a file that exists.
+  EXPECT_EQ(readText(file("config.yaml")).substr(0, 6), "# mine");
+}
+
+TEST_F(ConfigTest, NullsAndEmptyLists) {
+  LoadedConfig nulls = loadFrom(
+      "enabled:\nprimary_language: ~\nmin_word_length: null\n"
+      "excluded_apps:\n");
+  EXPECT_FALSE(nulls.error.has_value());
+  EXPECT_TRUE(nulls.config->Enabled);
+  EXPECT_EQ(nulls.config->PrimaryLanguage, "ru");
+  EXPECT_EQ(nulls.config->MinWordLength, 2);
+  EXPECT_TRUE(nulls.config->ExcludedApps.empty());
+  EXPECT_FALSE(nulls.config->IsAppExcluded("com.jetbrains.intellij.idea"));
+
+  LoadedConfig empty = loadFrom("excluded_apps: []\n");
+  EXPECT_TRUE(empty.config->ExcludedApps.empty());
+
+  LoadedConfig nullItem = loadFrom("excluded_apps:\n  - ~\n  - com.b\n");
+  EXPECT_EQ(nullItem.config->ExcludedApps, (Apps{"", "com.b"}));
+
+  for (const char* blank : {"", "\n\n", "# only a comment\n", "~\n", "---\n"}) {
+    LoadedConfig b = loadFrom(blank);
+    EXPECT_FALSE(b.error.has_value()) << blank;
+    expectDefaults(*b.config);
+  }
+}
+
+TEST_F(ConfigTest, MalformedYamlReportsAndLeavesTheFile) {
+  const std::string text = "enabled: false\nexcluded_apps: [a, b\nmin_word_length: 3\n";
+  LoadedConfig loaded = loadFrom(text);
+  ASSERT_TRUE(loaded.error.has_value());
+  EXPECT_EQ(loaded.error->message().rfind("yaml: line ", 0), 0u) << loaded.error->message();
+  // Nothing was applied from a file that does not parse.
+  expectDefaults(*loaded.config);
+  EXPECT_EQ(readText(file("config.yaml")), text);
+
+  LoadedConfig tabs = loadFrom("enabled: true\n\t- x: [\n");
+  EXPECT_TRUE(tabs.error.has_value());
+
+  // Bytes that are not UTF-8 could not be saved back as read.
+  LoadedConfig bytes = loadFrom("enabled: false\nprimary_language: r\xffu\n");
+  ASSERT_TRUE(bytes.error.has_value());
+  EXPECT_EQ(bytes.error->message(), "yaml: invalid UTF-8");
+  expectDefaults(*bytes.config);
+}
+
+TEST_F(ConfigTest, WrongTypesAreReportedWhileTheRestApplies) {
+  LoadedConfig loaded = loadFrom(
+      "enabled: maybe\nprimary_language: [x]\nmin_word_length: 2.5\n"
+      "excluded_apps: com.single\n");
+  ASSERT_TRUE(loaded.error.has_value());
+  const std::string& msg = loaded.error->message();
+  EXPECT_NE(msg.find("line 1: cannot unmarshal \"maybe\" into bool"), std::string::npos) << msg;
+  EXPECT_NE(msg.find("line 2: cannot unmarshal !!seq into string"), std::string::npos) << msg;
+  EXPECT_NE(msg.find("line 3: cannot unmarshal \"2.5\" into int64"), std::string::npos) << msg;
+  EXPECT_NE(msg.find("line 4: cannot unmarshal \"com.single\" into []string"), std::string::npos)
+      << msg;
+  EXPECT_EQ(msg.find('\n'), std::string::npos) << "one log line";
+  expectDefaults(*loaded.config);
+
+  LoadedConfig partly = loadFrom("enabled: false\nmin_word_length: \"5\"\nprimary_language: 7\n");
+  ASSERT_TRUE(partly.error.has_value());
+  EXPECT_FALSE(partly.config->Enabled);
+  EXPECT_EQ(partly.config->MinWordLength, 2) << "a quoted number is a string";
+  EXPECT_EQ(partly.config->PrimaryLanguage, "7");
+
+  LoadedConfig list = loadFrom("- enabled\n- false\n");
+  EXPECT_TRUE(list.error.has_value());
+  expectDefaults(*list.config);
+
+  LoadedConfig dup = loadFrom("min_word_length: 3\nmin_word_length: 9\n");
+  ASSERT_TRUE(dup.error.has_value());
+  EXPECT_NE(dup.error->message().find("already defined at line 1"), std::string::npos);
+  EXPECT_EQ(dup.config->MinWordLength, 3);
+}
+
+TEST_F(ConfigTest, UnreadableFileKeepsDefaultsAndIsNotOverwritten) {
+  // A directory where the file should be cannot be read by anyone, root included.
+  std::filesystem::create_directories(file("config.yaml"));
+  writeText(file("config.yaml") + "/keep", "x");
+  LoadedConfig loaded = LoadConfig();
+  EXPECT_FALSE(loaded.error.has_value());
+  expectDefaults(*loaded.config);
+  EXPECT_EQ(readText(file("config.yaml") + "/keep"), "x");
+}
+
+TEST_F(ConfigTest, SaveWritesTheFixedLayoutAndKeepsAnExistingMode) {
+  makeDir();
+  writeText(file("config.yaml"), "theme: dark # gone at the first save\n");
+  ::chmod(file("config.yaml").c_str(), 0640);
+  Config c;
+  c.Enabled = false;
+  c.PrimaryLanguage = "русский";
+  c.MinWordLength = -3;
+  c.ExcludedApps = {"com.a", "true", "", "a: b", "# x", "- y", "line\nbreak", "'q\""};
+  ASSERT_TRUE(SaveConfig(c).ok());
+  const std::string text = readText(file("config.yaml"));
+  EXPECT_EQ(text.rfind("enabled: false\nprimary_language: русский\nmin_word_length: -3\n"
+                       "excluded_apps:\n    - com.a\n",
+                       0),
+            0u)
+      << text;
+  EXPECT_EQ(text.find("theme"), std::string::npos);
+  EXPECT_EQ(modeOf(file("config.yaml")), 0640u);
+
+  // Whatever needed quoting reads back as it was.
+  LoadedConfig back = LoadConfig();
+  EXPECT_FALSE(back.error.has_value());
+  EXPECT_FALSE(back.config->Enabled);
+  EXPECT_EQ(back.config->PrimaryLanguage, "русский");
+  EXPECT_EQ(back.config->MinWordLength, -3);
+  EXPECT_EQ(back.config->ExcludedApps, c.ExcludedApps);
+
+  c.ExcludedApps.clear();
+  ASSERT_TRUE(SaveConfig(c).ok());
+  EXPECT_NE(readText(file("config.yaml")).find("\nexcluded_apps: []\n"), std::string::npos);
+}
+
+TEST_F(ConfigTest, SaveFailuresAreReturnedAndMemoryKeepsTheChange) {
+  // The directory's place is taken by a file.
+  writeText(root_ + "/plain", "x");
+  env_.set("VYX_CONFIG_DIR", root_ + "/plain/config");
+  Config c;
+  ASSERT_TRUE(c.AddExcludedApp("com.new"));
+  Status s = SaveConfig(c);
+  ASSERT_FALSE(s.ok());
+  EXPECT_NE(s.error().message().find("mkdir " + root_ + "/plain"), std::string::npos)
+      << s.error().message();
+  EXPECT_EQ(c.ExcludedApps, (Apps{"idea", "com.new"}));
+  // Loading through that path uses the defaults and reports nothing.
+  LoadedConfig loaded = LoadConfig();
+  EXPECT_FALSE(loaded.error.has_value());
+  expectDefaults(*loaded.config);
+
+  if (auto ro = testing::unwritableDir(root_ + "/ro")) {
+    env_.set("VYX_CONFIG_DIR", *ro);
+    Status denied = SaveConfig(c);
+    EXPECT_FALSE(denied.ok());
+    LoadedConfig fallback = LoadConfig();
+    EXPECT_FALSE(fallback.error.has_value());
+    expectDefaults(*fallback.config);
+  }
+}
+
+TEST(ConfigExclusion, IsAppExcludedMatchesSubstringsIgnoringCase) {
+  Config c;
+  c.ExcludedApps = {"TextEdit", "", "  "};
+  EXPECT_TRUE(c.IsAppExcluded("com.apple.textedit"));
+  EXPECT_FALSE(c.IsAppExcluded(""));
+  EXPECT_FALSE(c.IsAppExcluded("com.apple.Safari"));
+  // An entry of spaces is a needle of spaces, not a match-all.
+  EXPECT_TRUE(c.IsAppExcluded("has  two spaces"));
+  c.ExcludedApps = {"com.apple.TextEdit.extra"};
+  EXPECT_FALSE(c.IsAppExcluded("com.apple.TextEdit"));
+  c.ExcludedApps = {"ПРИЛОЖЕНИЕ"};
+  EXPECT_TRUE(c.IsAppExcluded("ru.моё.приложение"));
+  c.ExcludedApps.clear();
+  EXPECT_FALSE(c.IsAppExcluded("anything"));
+}
+
+TEST(ConfigExclusion, AddExcludedAppTrimsAndSkipsCoveredIdentifiers) {
+  Config c;
+  EXPECT_TRUE(c.AddExcludedApp("  com.example.Editor\t"));
+  EXPECT_FALSE(c.AddExcludedApp("COM.EXAMPLE.EDITOR"));
+  EXPECT_FALSE(c.AddExcludedApp("com.jetbrains.IDEA-U"));
+  EXPECT_FALSE(c.AddExcludedApp(" \u00a0"));
+  EXPECT_FALSE(c.AddExcludedApp(""));
+  EXPECT_EQ(c.ExcludedApps, (Apps{"idea", "com.example.Editor"}));
+  // A hand-edited entry with spaces is trimmed for this test only.
+  c.ExcludedApps = {"  word  "};
+  EXPECT_FALSE(c.AddExcludedApp("com.word.app"));
+  EXPECT_FALSE(c.IsAppExcluded("com.word.app"));
+}
+
+TEST(ConfigExclusion, ReadersAndAWriterTogether) {
+  Config c;
+  std::atomic<bool> stop{false};
+  std::thread reader([&] {
+    while (!stop) (void)c.IsAppExcluded("com.app.7");
+  });
+  for (int i = 0; i < 200; ++i) (void)c.AddExcludedApp("com.app." + std::to_string(i));
+  stop = true;
+  reader.join();
+  EXPECT_TRUE(c.IsAppExcluded("com.app.7"));
+  // com.app.1 already covers com.app.1x and com.app.1xx, and so on.
+  EXPECT_EQ(c.ExcludedApps.size(), 11u);
+}
+
+}  // namespace
+}  // namespace vyx
