@@ -1,0 +1,158 @@
+// The typing and correction pipeline's one object: a stream of key and mouse
+// events goes in, corrections come out through the output operations.
+//
+// Threads and locks (outermost first): replaceMu (synthetic typing: the
+// worker's jobs, each held-key replay, the selection conversion), handleMu
+// (one key decision at a time: the tap thread's live keys and the worker's
+// replayed keys), jobsMu (read: putting a job; write: closing the queue),
+// deferMu (busy, deferred, heldDown, and putting a job), then each
+// component's own lock. invalidateContext runs on the tap, worker and main
+// threads and takes no lock of its own.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <shared_mutex>
+#include <string>
+#include <thread>
+#include <unordered_set>
+#include <utility>
+
+#include "detect/detector.h"
+#include "log/clock.h"
+#include "log/error.h"
+#include "pipeline/buffer.h"
+#include "pipeline/double_shift.h"
+#include "pipeline/job_queue.h"
+#include "pipeline/replacement_job.h"
+#include "pipeline/rollback_tracker.h"
+#include "pipeline/undo_state.h"
+#include "store/config.h"
+#include "store/exception_store.h"
+
+namespace vyx {
+
+// What the pipeline does to the system. The shell fills them with the
+// bridge's operations; tests with recording fakes. Any may be empty.
+struct AppOps {
+  std::function<Status(int64_t count, const std::string& text)> replaceText;
+  std::function<void(char32_t ch)> sendChar;
+  std::function<void(uint16_t keycode, int64_t flags)> sendEnter;
+  std::function<void(uint16_t keycode, char32_t ch, int64_t flags)> postKey;
+  std::function<void(uint64_t token, int64_t eventType)> postMouse;
+  std::function<void(uint64_t token)> releaseMouse;
+  std::function<void(bool on)> mouseGate;
+  std::function<std::string()> frontmostApp;
+  std::function<bool()> trayEnabled;
+  std::function<void(Detector& detector)> convertSel;
+};
+
+// Held while the program types synthetic input; outermost lock.
+extern std::mutex replaceMu;
+// 1 while a job, a key replay or a selection conversion posts synthetic input.
+extern std::atomic<int32_t> injecting;
+
+inline constexpr size_t kJobQueueCapacity = 8;
+
+class App final {
+ public:
+  App(Config& cfg, ExceptionStore* store, Detector& detector, RollbackTracker* tracker,
+      undoState& undo, AppOps ops, Clock now);
+  // Stops the worker (draining what is queued) and joins it.
+  ~App();
+  App(const App&) = delete;
+  App& operator=(const App&) = delete;
+
+  // Entry points of the event tap.
+  [[nodiscard]] bool onKeyEvent(uint16_t keycode, char32_t ch, int64_t flags);
+  [[nodiscard]] bool onKeyUp(uint16_t keycode);
+  [[nodiscard]] bool onMouseEvent(uint64_t token, int64_t eventType);
+  void invalidateContext();
+
+  [[nodiscard]] bool enqueueReplacement(replacementJob job);
+  [[nodiscard]] bool convertCurrentWord();
+  [[nodiscard]] MonoTime clock() const;
+  void startReplacementWorker();
+  void StopWorker(std::chrono::nanoseconds timeout);
+
+  // Read-only views for the shell and tests.
+  [[nodiscard]] uint64_t generation() const { return contextGen.load(); }
+  [[nodiscard]] bool isBusy();
+  [[nodiscard]] Buffer& buffer() { return buf; }
+
+ private:
+  friend class AppTestPeer;
+
+  // Key path.
+  bool processKeyEvent(uint16_t keycode, char32_t ch, int64_t flags, MonoTime now);
+  bool onWord(const std::string& word, char32_t boundary);
+  bool processReturn(uint16_t keycode, int64_t flags);
+  // The skip rules, then the detector; app is where a fix would be typed.
+  Decision decideWord(const std::string& word, std::string& app);
+  void observeRetypeChar(char32_t ch);
+
+  // Worker.
+  void runReplacementWorker();
+  void runReplacementJob(const replacementJob& job);
+  void runSelectionJob(const replacementJob& job);
+  void synthesizeBoundary(const replacementJob& job);
+  bool appChanged(const replacementJob& job);
+
+  // Held input.
+  std::pair<bool, bool> deferWhileBusy(uint16_t keycode, char32_t ch, int64_t flags);
+  void noteMouseDown();
+  void replayDeferred();
+  void replayMouse(uint64_t token, int64_t eventType);
+  void replayKey(bool afterMouseDown, const deferredKey& key);
+  void observeLiteralReplay(const deferredKey& key);
+  void postInjected(const deferredKey& key);
+
+  std::string frontmost() const;
+  bool enabled() const;
+
+  Config& cfg;
+  ExceptionStore* store;
+  Detector& detector;
+  RollbackTracker* tracker;
+  Buffer buf;
+  undoState& undo;
+  doubleShiftDetector doubleShift;
+  Clock now;
+
+  std::shared_mutex jobsMu;
+  std::unique_ptr<BoundedQueue<replacementJob>> jobs;
+  std::shared_ptr<OneShotSignal> workerDone;
+  std::atomic<bool> stopped{false};
+  std::atomic<uint64_t> contextGen{0};
+
+  std::mutex handleMu;
+  std::mutex deferMu;
+  bool busy = false;
+  std::deque<deferredInput> deferred;
+  std::unordered_set<uint16_t> heldDown;
+
+  AppOps ops;
+  std::thread worker;
+};
+
+// Builds the one App and starts its worker. store and tracker may be null;
+// undo defaults to the process-wide record.
+[[nodiscard]] std::unique_ptr<App> newApp(Config& cfg, ExceptionStore* store, Detector& detector,
+                                          RollbackTracker* tracker, AppOps ops,
+                                          Clock now = systemClock(), undoState* undo = nullptr);
+
+// The function the event tap calls for every key-down and modifier change;
+// true drops the event. Set once at start-up, before the tap starts.
+using KeyHandler = std::function<bool(uint16_t keycode, char32_t ch, int64_t flags)>;
+void setKeyHandler(KeyHandler handler);
+[[nodiscard]] const KeyHandler& keyHandler();
+
+// The running App, published once at start-up; null before.
+void setTrayApp(App* app);
+[[nodiscard]] App* getTrayApp();
+
+}  // namespace vyx

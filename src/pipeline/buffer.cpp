@@ -1,0 +1,81 @@
+#include "pipeline/buffer.h"
+
+#include <cstdio>
+#include <utility>
+
+#include "detect/keymaps.h"
+#include "log/logger.h"
+#include "text/unicode.h"
+#include "text/utf8.h"
+
+namespace vyx {
+namespace {
+
+// Ordinary letters are too frequent to be worth a verbose line each.
+bool isPlainLetterOrSpace(char32_t r) {
+  return (r >= U'a' && r <= U'z') || (r >= U'A' && r <= U'Z') || (r >= U'а' && r <= U'я') ||
+         (r >= U'А' && r <= U'Я') || r == U' ';
+}
+
+void logSpecialChar(char32_t r) {
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "%04X", static_cast<unsigned>(r));
+  logf("Buffer.Add special char: %q (U+%s)", encodeUtf8(r), hex);
+}
+
+}  // namespace
+
+bool isWordBoundary(char32_t r) {
+  if (isWhiteSpace(r)) return true;
+  if (isLetter(r) || isDigit(r)) return false;
+  if (punctLetterKeys.contains(r) || shiftDigitPunct.contains(r)) return false;
+  return true;
+}
+
+Buffer::Buffer(OnWord onWord) : onWord(std::move(onWord)) {
+  chars.reserve(64);
+}
+
+bool Buffer::Add(char32_t r) {
+  if (verboseOn() && !isPlainLetterOrSpace(r)) logSpecialChar(r);
+
+  std::string word;
+  {
+    const std::lock_guard lock(mu);
+    if (!isWordBoundary(r)) {
+      chars.push_back(r);
+      return false;
+    }
+    if (chars.empty()) return false;
+    if (sentenceEndPunct.contains(r)) chars.push_back(r);
+    word = encodeUtf8(chars);
+    chars.clear();
+  }
+  // Outside the lock: the callback may clear the buffer (context invalidation).
+  if (!onWord) return false;
+  return onWord(word, r);
+}
+
+void Buffer::Backspace() {
+  const std::lock_guard lock(mu);
+  if (!chars.empty()) chars.pop_back();
+}
+
+void Buffer::Clear() {
+  const std::lock_guard lock(mu);
+  chars.clear();
+}
+
+std::string Buffer::CurrentWord() const {
+  const std::lock_guard lock(mu);
+  return encodeUtf8(chars);
+}
+
+std::string Buffer::FlushWord() {
+  const std::lock_guard lock(mu);
+  std::string word = encodeUtf8(chars);
+  chars.clear();
+  return word;
+}
+
+}  // namespace vyx

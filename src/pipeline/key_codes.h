@@ -1,0 +1,49 @@
+// macOS virtual key codes, Quartz event flags and mouse event types as the
+// event tap reports them.
+#pragma once
+
+#include <cstdint>
+
+namespace vyx {
+
+inline constexpr int64_t kFlagShift = 0x20000;
+inline constexpr int64_t kFlagControl = 0x40000;
+inline constexpr int64_t kFlagOption = 0x80000;
+inline constexpr int64_t kFlagCommand = 0x100000;
+
+inline constexpr uint16_t kKeyZ = 6;
+inline constexpr uint16_t kKeyX = 7;
+inline constexpr uint16_t kKeyReturn = 36;
+inline constexpr uint16_t kKeyTab = 48;
+inline constexpr uint16_t kKeyBackspace = 51;
+inline constexpr uint16_t kKeyEscape = 53;
+inline constexpr uint16_t kKeyLeftShift = 56;
+inline constexpr uint16_t kKeyRightShift = 60;
+inline constexpr uint16_t kKeyKeypadEnter = 76;
+inline constexpr uint16_t kKeyHome = 115;
+inline constexpr uint16_t kKeyPageUp = 116;
+inline constexpr uint16_t kKeyEnd = 119;
+inline constexpr uint16_t kKeyPageDown = 121;
+inline constexpr uint16_t kKeyLeftArrow = 123;
+inline constexpr uint16_t kKeyRightArrow = 124;
+inline constexpr uint16_t kKeyDownArrow = 125;
+inline constexpr uint16_t kKeyUpArrow = 126;
+
+// Command, Shift, Caps Lock, Option, Control, Function and their right-hand twins.
+[[nodiscard]] constexpr bool isModifierKey(uint16_t keycode) {
+  return keycode >= 54 && keycode <= 63;
+}
+
+inline constexpr int64_t kMouseLeftDown = 1;
+inline constexpr int64_t kMouseRightDown = 3;
+inline constexpr int64_t kMouseOtherDown = 25;
+
+[[nodiscard]] constexpr bool isMousePress(int64_t eventType) {
+  return eventType == kMouseLeftDown || eventType == kMouseRightDown ||
+         eventType == kMouseOtherDown;
+}
+
+// The program's own bundle identifier: never corrected.
+inline constexpr const char* kOwnBundleID = "com.telvarinox.vyx";
+
+}  // namespace vyx

@@ -1,0 +1,161 @@
+// Input held back while a correction is queued or typed, and its replay, in
+// arrival order, after each job.
+#include "log/logger.h"
+#include "log/metrics.h"
+#include "pipeline/app.h"
+#include "pipeline/key_codes.h"
+
+namespace vyx {
+
+namespace {
+constexpr size_t kDeferredRoom = 512;
+}
+
+bool App::onKeyEvent(uint16_t keycode, char32_t ch, int64_t flags) {
+  const auto [held, swallow] = deferWhileBusy(keycode, ch, flags);
+  if (held) return swallow;
+  const std::lock_guard handleLock(handleMu);
+  const bool answer = processKeyEvent(keycode, ch, flags, clock());
+  if (!answer && !isModifierKey(keycode)) {
+    // This press reaches the application, so its key-up must too, even when
+    // an earlier press of the same key was held.
+    const std::lock_guard deferLock(deferMu);
+    heldDown.erase(keycode);
+  }
+  return answer;
+}
+
+std::pair<bool, bool> App::deferWhileBusy(uint16_t keycode, char32_t ch, int64_t flags) {
+  const std::lock_guard lock(deferMu);
+  if (!busy) return {false, false};
+  deferredInput in;
+  in.kind = deferredKindKey;
+  in.key.keycode = keycode;
+  in.key.ch = ch;
+  in.key.flags = flags;
+  in.key.app = frontmost();
+  in.key.at = clock();
+  in.key.passthrough = ch == 0 && isModifierKey(keycode);
+  const bool passthrough = in.key.passthrough;
+  deferred.push_back(std::move(in));
+  if (passthrough) return {true, false};
+  heldDown.insert(keycode);
+  return {true, true};
+}
+
+bool App::onKeyUp(uint16_t keycode) {
+  const std::lock_guard lock(deferMu);
+  return heldDown.erase(keycode) > 0;
+}
+
+bool App::onMouseEvent(uint64_t token, int64_t eventType) {
+  if (token == 0) {
+    if (isMousePress(eventType)) noteMouseDown();
+    return false;
+  }
+  const std::lock_guard lock(deferMu);
+  if (busy) {
+    deferredInput in;
+    in.kind = deferredKindMouse;
+    in.mouse.token = token;
+    in.mouse.eventType = eventType;
+    deferred.push_back(in);
+    return true;
+  }
+  if (isMousePress(eventType)) invalidateContext();
+  return false;
+}
+
+void App::noteMouseDown() {
+  bool wasBusy = false;
+  {
+    const std::lock_guard lock(deferMu);
+    wasBusy = busy;
+  }
+  if (!wasBusy) invalidateContext();
+}
+
+void App::replayDeferred() {
+  bool afterMouseDown = false;
+  for (;;) {
+    deferredInput in;
+    {
+      const std::lock_guard lock(deferMu);
+      const size_t waiting = jobs ? jobs->size() : 0;
+      if (deferred.empty()) {
+        if (waiting == 0) {
+          busy = false;
+          if (ops.mouseGate) ops.mouseGate(false);
+        }
+        return;
+      }
+      // A job queued by a replayed key goes first; the worker replays the
+      // rest after it.
+      if (waiting > 0) return;
+      in = std::move(deferred.front());
+      deferred.pop_front();
+    }
+    if (in.kind == deferredKindMouse) {
+      if (isMousePress(in.mouse.eventType)) afterMouseDown = true;
+      replayMouse(in.mouse.token, in.mouse.eventType);
+    } else {
+      replayKey(afterMouseDown, in.key);
+    }
+  }
+}
+
+void App::replayMouse(uint64_t token, int64_t eventType) {
+  try {
+    if (isMousePress(eventType)) invalidateContext();
+    if (ops.postMouse && token != 0) ops.postMouse(token, eventType);
+  } catch (...) {
+    if (ops.releaseMouse && token != 0) ops.releaseMouse(token);
+    logLine("PANIC in deferred mouse replay");
+    return;
+  }
+  if (ops.releaseMouse && token != 0) ops.releaseMouse(token);
+}
+
+void App::postInjected(const deferredKey& key) {
+  if (!ops.postKey) return;
+  injecting.exchange(1);
+  try {
+    ops.postKey(key.keycode, key.ch, key.flags);
+  } catch (...) {
+    injecting.exchange(0);
+    throw;
+  }
+  injecting.exchange(0);
+}
+
+void App::replayKey(bool afterMouseDown, const deferredKey& key) {
+  try {
+    const std::lock_guard replaceLock(replaceMu);
+    if (!afterMouseDown && !key.app.empty() && frontmost() != key.app) {
+      metricQueueDrops.fetch_add(1);
+      vlog("skip_reason: %s", "deferred-app-changed");
+      return;
+    }
+    if (afterMouseDown) {
+      observeLiteralReplay(key);
+      return;
+    }
+    bool consumed = false;
+    {
+      const std::lock_guard handleLock(handleMu);
+      consumed = processKeyEvent(key.keycode, key.ch, key.flags, key.at);
+    }
+    if (consumed || key.passthrough) return;
+    postInjected(key);
+  } catch (...) {
+    logLine("PANIC in deferred key replay");
+  }
+}
+
+void App::observeLiteralReplay(const deferredKey& key) {
+  invalidateContext();
+  if (key.passthrough) return;
+  postInjected(key);
+}
+
+}  // namespace vyx

@@ -1,0 +1,70 @@
+#include "pipeline/skip_rules.h"
+
+#include <utility>
+
+#include "detect/keymaps.h"
+#include "log/logger.h"
+#include "pipeline/key_codes.h"
+#include "text/utf8.h"
+
+namespace vyx {
+namespace {
+
+bool tooShort(const Config& cfg, std::string_view word) {
+  // Read without the settings lock: it never changes after loading.
+  const int64_t minLength = cfg.MinWordLength;
+  if (minLength <= 0) return false;
+  const size_t length = codePointCount(word);
+  if (length >= static_cast<uint64_t>(minLength)) return false;
+  // "f" alone is "а" typed on the wrong layout; case matters ("F" is not).
+  return !(length == 1 && oneLetterWords.contains(std::string(word)));
+}
+
+SkipDecision skipped(std::string reason, std::string app = {}) {
+  return SkipDecision{true, std::move(app), std::move(reason)};
+}
+
+}  // namespace
+
+bool isAddressLike(std::string_view word) {
+  int dotsAndHyphens = 0;
+  bool digit = false;
+  // Every character that matters is ASCII, so bytes do: a UTF-8 continuation
+  // byte never equals one of them.
+  for (const char c : word) {
+    switch (c) {
+      case '/':
+      case ':':
+      case '@':
+      case '\\':
+      case '_':
+        return true;
+      case '-':
+      case '.':
+        ++dotsAndHyphens;
+        break;
+      default:
+        if (c >= '0' && c <= '9') digit = true;
+    }
+  }
+  return dotsAndHyphens >= 1 && (digit || dotsAndHyphens >= 2);
+}
+
+SkipDecision shouldSkipWordReasonWithFrontmost(const Config& cfg, ExceptionStore* store,
+                                               std::string_view word,
+                                               const std::function<std::string()>& frontmost) {
+  if (tooShort(cfg, word)) return skipped("min-length");
+  if (isAddressLike(word)) return skipped("context-filter");
+
+  std::string app = frontmost ? frontmost() : std::string();
+  if (cfg.IsAppExcluded(app)) return skipped("excluded-app", std::move(app));
+  if (app == kOwnBundleID) return skipped("own-app", std::move(app));
+  // Last, so the store counts hits only for words no other rule skipped.
+  if (store != nullptr && store->IsException(app, word)) {
+    vlog("Exception skip: %q in %q", word, app);
+    return skipped("exception", std::move(app));
+  }
+  return SkipDecision{false, std::move(app), {}};
+}
+
+}  // namespace vyx

@@ -1,0 +1,138 @@
+// The one thread that carries out corrections, one job at a time, and
+// replays the input held meanwhile after each.
+#include "log/logger.h"
+#include "log/metrics.h"
+#include "pipeline/app.h"
+#include "text/utf8.h"
+
+namespace vyx {
+
+namespace {
+// Sets injecting for one scope and clears it on every way out.
+class InjectingScope final {
+ public:
+  InjectingScope() { injecting.exchange(1); }
+  ~InjectingScope() { injecting.exchange(0); }
+  InjectingScope(const InjectingScope&) = delete;
+  InjectingScope& operator=(const InjectingScope&) = delete;
+};
+}  // namespace
+
+MonoTime App::clock() const {
+  return now ? now() : std::chrono::steady_clock::now();
+}
+
+void App::startReplacementWorker() {
+  const std::unique_lock lock(jobsMu);
+  if (jobs || stopped.load()) return;
+  jobs = std::make_unique<BoundedQueue<replacementJob>>(kJobQueueCapacity);
+  workerDone = std::make_shared<OneShotSignal>();
+  worker = std::thread([this] { runReplacementWorker(); });
+}
+
+void App::runReplacementWorker() {
+  BoundedQueue<replacementJob>* queue = nullptr;
+  std::shared_ptr<OneShotSignal> done;
+  {
+    const std::shared_lock lock(jobsMu);
+    queue = jobs.get();
+    done = workerDone;
+  }
+  while (auto job = queue->pop()) {
+    try {
+      runReplacementJob(*job);
+    } catch (...) {
+      logLine("PANIC in replacement worker");
+    }
+    replayDeferred();
+  }
+  done->raise();
+}
+
+bool App::appChanged(const replacementJob& job) {
+  if (job.app.empty() || frontmost() == job.app) return false;
+  metricQueueDrops.fetch_add(1);
+  vlog("skip_reason: %s", "app-changed");
+  return true;
+}
+
+void App::runReplacementJob(const replacementJob& job) {
+  if (job.kind == jobKindSelection) {
+    runSelectionJob(job);
+    return;
+  }
+  const std::lock_guard replaceLock(replaceMu);
+  if (appChanged(job)) return;
+  const InjectingScope injectingScope;
+
+  if (contextGen.load() != job.generation) {
+    metricQueueDrops.fetch_add(1);
+    vlog("skip_reason: %s", "stale-generation");
+    if (job.kind == jobKindFix && job.boundary != 0) synthesizeBoundary(job);
+    return;
+  }
+
+  if (ops.replaceText) (void)ops.replaceText(job.deleteChars, job.text);
+  if (job.kind == jobKindFix) metricConversions.fetch_add(1);
+
+  // An invalidation while the text was typed: what was typed stays, but the
+  // screen no longer matches anything worth recording.
+  if (contextGen.load() != job.generation) return;
+
+  if (job.kind == jobKindFix) {
+    if (job.boundary == 10) {
+      if (ops.sendEnter) ops.sendEnter(job.keycode, job.flags);
+      return;
+    }
+    std::string tail;
+    if (job.boundary != 0) {
+      const std::u32string word = decodeUtf8(job.word);
+      if (word.empty() || word.back() != job.boundary) tail = encodeUtf8(job.boundary);
+    }
+    undo.SaveForApp(job.word, tail, job.text, job.app);
+    if (tracker != nullptr) tracker->OnConversion(job.word, job.text, job.app);
+    return;
+  }
+
+  if (job.kind == jobKindUndo && store != nullptr && !job.app.empty()) {
+    if (store->Add(job.app, job.word).ok()) {
+      if (verboseOn()) logf("Learned exception (Cmd+Z): %q in %q", job.word, job.app);
+    }
+  }
+}
+
+void App::runSelectionJob(const replacementJob& job) {
+  if (appChanged(job)) return;
+  if (contextGen.load() != job.generation) {
+    metricQueueDrops.fetch_add(1);
+    vlog("skip_reason: %s", "stale-generation");
+    return;
+  }
+  if (ops.convertSel) ops.convertSel(detector);
+  invalidateContext();
+}
+
+void App::synthesizeBoundary(const replacementJob& job) {
+  if (job.boundary == 10) {
+    if (ops.sendEnter) ops.sendEnter(job.keycode, job.flags);
+  } else if (ops.sendChar) {
+    ops.sendChar(job.boundary);
+  }
+}
+
+void App::StopWorker(std::chrono::nanoseconds timeout) {
+  bool expected = false;
+  if (stopped.compare_exchange_strong(expected, true)) {
+    const std::unique_lock lock(jobsMu);
+    if (jobs) jobs->close();
+  }
+  std::shared_ptr<OneShotSignal> done;
+  {
+    const std::shared_lock lock(jobsMu);
+    done = workerDone;
+  }
+  if (!done) return;
+  if (!done->waitFor(timeout)) logLine("replacement worker stop timed out");
+}
+
+}  // namespace vyx

@@ -1,0 +1,282 @@
+#include <gtest/gtest.h>
+
+#include "log/metrics.h"
+#include "pipeline/app_harness.h"
+#include "pipeline/temp_store.h"
+#include "support/log_capture.h"
+
+namespace vyx::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(AppTyping, WrongLayoutWordIsReplacedWithItsBoundaryOnce) {
+  PipelineRig rig;
+  const uint64_t conversions = metricConversions.load();
+  rig.type("ghbdtn ");
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.screen.text(), "привет ");
+  EXPECT_EQ(rig.screen.journal(), std::vector<std::string>{"replace 6 привет "});
+  EXPECT_EQ(metricConversions.load(), conversions + 1);
+  rig.type("vbh ");
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.screen.text(), "привет мир ");
+}
+
+TEST(AppTyping, RightWordsAndSkippedWordsPassUntouched) {
+  PipelineRig rig;
+  rig.type("hello world дом x v1.2 ");
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.screen.text(), "hello world дом x v1.2 ");
+  EXPECT_TRUE(rig.screen.journal().empty());
+}
+
+TEST(AppTyping, AttachedMarkIsTypedExactlyOnce) {
+  PipelineRig rig;
+  rig.type("ghbdtn!");
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.screen.text(), "привет!");
+  rig.type(" ");
+  EXPECT_EQ(rig.screen.text(), "привет! ");
+}
+
+TEST(AppTyping, ReturnIsResentAfterTheFixWithItsKeyCodeAndFlags) {
+  PipelineRig rig;
+  rig.type("ghbdtn");
+  rig.press(kKeyKeypadEnter, 13, kFlagShift);
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.screen.text(), "привет\n");
+  EXPECT_EQ(
+      rig.screen.journal(),
+      (std::vector<std::string>{"replace 6 привет", "enter 76 " + std::to_string(kFlagShift)}));
+  rig.cmd(kKeyZ, U'z');  // a fix ended by Return cannot be reverted
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.screen.count("replace"), 1);
+}
+
+TEST(AppUndo, CmdZWithinTheWindowRevertsAndLearns) {
+  PipelineRig rig;
+  rig.type("ghbdtn ");
+  ASSERT_TRUE(rig.idle());
+  rig.clockHandle.advance(5s);  // exactly 5 s is still inside
+  rig.cmd(kKeyZ, U'z');
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.screen.text(), "ghbdtn ");
+  EXPECT_EQ(rig.screen.journal().back(), "replace 7 ghbdtn ");
+}
+
+TEST(AppUndo, CmdZIsRefusedLateAfterEditsAndInAnotherApp) {
+  PipelineRig rig;
+  rig.type("ghbdtn ");
+  ASSERT_TRUE(rig.idle());
+  rig.clockHandle.advance(5001ms);
+  rig.cmd(kKeyZ, U'z');
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.screen.count("replace"), 1);
+
+  rig.type("ghbdtn ");
+  ASSERT_TRUE(rig.idle());
+  rig.type("\b");  // part of the fix erased: reverting would eat other text
+  rig.cmd(kKeyZ, U'z');
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.screen.count("replace"), 2);
+
+  rig.type("ghbdtn ");
+  ASSERT_TRUE(rig.idle());
+  rig.screen.activate("com.other");
+  const uint64_t gen = rig.app->generation();
+  rig.cmd(kKeyZ, U'z');
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.screen.count("replace"), 3);
+  EXPECT_GT(rig.app->generation(), gen);
+}
+
+TEST(AppDoubleShift, ConvertsTheWordBeingTyped) {
+  PipelineRig rig;
+  rig.type("ghbdtn");
+  rig.tapShift();
+  rig.clockHandle.advance(400ms);
+  rig.tapShift(kKeyRightShift);
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.screen.text(), "привет");
+  EXPECT_EQ(rig.app->buffer().CurrentWord(), "");
+}
+
+TEST(AppHeldInput, KeysTypedDuringAFixFollowItInOrder) {
+  PipelineRig rig;
+  rig.screen.holdReplace(true);
+  rig.type("ghbdtn ");
+  ASSERT_TRUE(rig.screen.waitReplaceEntered());
+  rig.type("vb");  // held: neither key-down nor key-up reaches the application
+  EXPECT_EQ(rig.screen.text(), "ghbdtn");
+  EXPECT_EQ(rig.keyUpsDelivered, 7);
+  rig.screen.holdReplace(false);
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.screen.text(), "привет vb");
+  const auto j = rig.screen.journal();
+  ASSERT_EQ(j.size(), 3U);
+  EXPECT_EQ(j[1].rfind("post 9 v", 0), 0U);
+  EXPECT_EQ(j[2].rfind("post 11 b", 0), 0U);
+  EXPECT_EQ(rig.app->buffer().CurrentWord(), "vb");  // replayed through the pipeline
+  EXPECT_EQ(rig.screen.gateChanges(), (std::vector<bool>{true, false}));
+}
+
+TEST(AppHeldInput, HeldWordThatNeedsAFixIsFixedBeforeTheRest) {
+  PipelineRig rig;
+  rig.screen.holdReplace(true);
+  rig.type("ghbdtn ");
+  ASSERT_TRUE(rig.screen.waitReplaceEntered());
+  rig.type("vbh lf");
+  rig.screen.holdReplace(false);
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.screen.text(), "привет мир lf");
+}
+
+TEST(AppHeldInput, ClickThenKeysArePostedLiterally) {
+  PipelineRig rig;
+  rig.screen.holdReplace(true);
+  rig.type("ghbdtn ");
+  ASSERT_TRUE(rig.screen.waitReplaceEntered());
+  EXPECT_TRUE(rig.app->onMouseEvent(77, kMouseLeftDown));
+  rig.type("ab");
+  rig.screen.holdReplace(false);
+  ASSERT_TRUE(rig.idle());
+  const auto j = rig.screen.journal();
+  ASSERT_EQ(j.size(), 5U);
+  EXPECT_EQ(j[1], "mouse 77 1");
+  EXPECT_EQ(j[2], "release 77");
+  EXPECT_EQ(j[3].rfind("post 0 a", 0), 0U);
+  EXPECT_EQ(rig.app->buffer().CurrentWord(), "");  // literal keys skip the word buffer
+}
+
+TEST(AppHeldInput, KeysForAnAppNoLongerFrontmostAreDropped) {
+  PipelineRig rig;
+  rig.screen.holdReplace(true);
+  rig.type("ghbdtn ");
+  ASSERT_TRUE(rig.screen.waitReplaceEntered());
+  rig.type("ab");
+  rig.screen.activate("com.other");
+  const uint64_t drops = metricQueueDrops.load();
+  rig.screen.holdReplace(false);
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(metricQueueDrops.load(), drops + 2);
+  EXPECT_EQ(rig.screen.count("post"), 0);
+}
+
+TEST(AppHeldInput, ModifierWhileBusyReachesTheAppAtOnceAndIsNeverPostedAgain) {
+  PipelineRig rig;
+  rig.screen.holdReplace(true);
+  rig.type("ghbdtn ");
+  ASSERT_TRUE(rig.screen.waitReplaceEntered());
+  EXPECT_FALSE(rig.app->onKeyEvent(kKeyLeftShift, 0, kFlagShift));
+  EXPECT_FALSE(rig.app->onKeyUp(kKeyLeftShift));
+  rig.screen.holdReplace(false);
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.screen.count("post"), 0);
+}
+
+TEST(AppQueue, JobDroppedWhenTheAppChangesBeforeItRuns) {
+  PipelineRig rig;
+  ASSERT_TRUE(rig.blockWorker());
+  replacementJob fix;
+  fix.deleteChars = 6;
+  fix.text = "привет ";
+  fix.boundary = U' ';
+  fix.app = "com.apple.TextEdit";
+  ASSERT_TRUE(rig.app->enqueueReplacement(fix));
+  replacementJob anywhere = fix;  // no application recorded: never dropped for a switch
+  anywhere.app.clear();
+  anywhere.deleteChars = 0;
+  anywhere.text = "!";
+  ASSERT_TRUE(rig.app->enqueueReplacement(anywhere));
+  rig.screen.activate("com.other");
+  const uint64_t drops = metricQueueDrops.load();
+  rig.screen.holdReplace(false);
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(metricQueueDrops.load(), drops + 1);
+  EXPECT_EQ(rig.screen.count("replace"), 2);  // the blocker and the job without an app
+  EXPECT_EQ(rig.screen.count("char"), 0);     // the swallowed boundary is lost with its job
+}
+
+TEST(AppQueue, NinthJobIsRefusedAndStopDrainsTheRest) {
+  PipelineRig rig;
+  rig.screen.holdReplace(true);
+  replacementJob first;
+  first.text = "0";
+  ASSERT_TRUE(rig.app->enqueueReplacement(first));
+  ASSERT_TRUE(rig.screen.waitReplaceEntered());
+  for (int i = 1; i <= 8; ++i) {
+    replacementJob j;
+    j.text = std::to_string(i);
+    ASSERT_TRUE(rig.app->enqueueReplacement(j)) << i;
+  }
+  const uint64_t drops = metricQueueDrops.load();
+  replacementJob ninth;
+  ninth.text = "9";
+  EXPECT_FALSE(rig.app->enqueueReplacement(ninth));
+  EXPECT_EQ(metricQueueDrops.load(), drops + 1);
+
+  std::thread stopper([&] { rig.app->StopWorker(10s); });
+  rig.screen.holdReplace(false);
+  stopper.join();
+  EXPECT_EQ(rig.screen.text(), "012345678");
+  EXPECT_FALSE(rig.app->enqueueReplacement(ninth));
+}
+
+TEST(AppQueue, StaleGenerationTypesOnlyTheSwallowedBoundary) {
+  PipelineRig rig;
+  ASSERT_TRUE(rig.blockWorker());
+  replacementJob spaceFix;
+  spaceFix.deleteChars = 6;
+  spaceFix.text = "привет ";
+  spaceFix.boundary = U' ';
+  spaceFix.word = "ghbdtn";
+  replacementJob enterFix = spaceFix;
+  enterFix.text = "привет";
+  enterFix.boundary = 10;
+  enterFix.keycode = kKeyKeypadEnter;
+  enterFix.flags = kFlagShift;
+  replacementJob shiftFix = spaceFix;  // double Shift: no boundary at all
+  shiftFix.boundary = 0;
+  ASSERT_TRUE(rig.app->enqueueReplacement(spaceFix));
+  ASSERT_TRUE(rig.app->enqueueReplacement(enterFix));
+  ASSERT_TRUE(rig.app->enqueueReplacement(shiftFix));
+  const uint64_t drops = metricQueueDrops.load();
+  rig.app->invalidateContext();
+  rig.screen.holdReplace(false);
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(metricQueueDrops.load(), drops + 3);
+  EXPECT_EQ(
+      rig.screen.journal(),
+      (std::vector<std::string>{"replace 0 ", "char  ", "enter 76 " + std::to_string(kFlagShift)}));
+  rig.cmd(kKeyZ, U'z');  // no undo record was made
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.screen.count("replace"), 1);
+}
+
+TEST(AppLearning, CmdZAndTwoRetypesTeachExceptions) {
+  TempStore temp;
+  PipelineRig rig(temp.store());
+  rig.type("ghbdtn ");
+  ASSERT_TRUE(rig.idle());
+  rig.cmd(kKeyZ, U'z');
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.screen.text(), "ghbdtn ");
+  rig.type("ghbdtn ");  // now an exception here: left alone
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.screen.text(), "ghbdtn ghbdtn ");
+
+  // Erase the fix and type the word again as it was typed, twice.
+  for (int round = 0; round < 2; ++round) {
+    rig.type("vbh ");
+    ASSERT_TRUE(rig.idle());
+    rig.type("\b\b\b\bvbh ");
+    ASSERT_TRUE(rig.idle());
+  }
+  rig.type("vbh ");
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.screen.text(), "ghbdtn ghbdtn мир vbh vbh ");
+}
+
+}  // namespace
+}  // namespace vyx::testing
