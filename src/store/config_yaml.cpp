@@ -13,6 +13,19 @@ namespace vyx {
 
 namespace {
 
+// The characters a YAML stream may hold: tab, line breaks and printable
+// ones. The parser mangles the others (a NUL byte becomes a broken one).
+bool yamlPrintable(std::string_view text) {
+  char32_t c = 0;
+  for (size_t i = 0; i < text.size();) {
+    i += decodeUtf8At(text, i, c);
+    const bool ok = c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0x7E) || c == 0x85 ||
+                    (c >= 0xA0 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) || c >= 0x10000;
+    if (!ok) return false;
+  }
+  return true;
+}
+
 int lineOf(const YAML::Node& n) {
   return n.Mark().line + 1;
 }
@@ -37,7 +50,7 @@ class Decoder final {
       decodeScalar<bool>(v, c_.Enabled, "bool");
     } else if (name == "primary_language") {
       if (v.IsNull()) return;
-      if (v.IsScalar()) {
+      if (v.IsScalar() && isValidUtf8(v.Scalar())) {
         c_.PrimaryLanguage = v.Scalar();
       } else {
         fail(v, "string");
@@ -84,7 +97,7 @@ class Decoder final {
     for (const YAML::Node& item : v) {
       if (item.IsNull()) {
         list.emplace_back();
-      } else if (item.IsScalar()) {
+      } else if (item.IsScalar() && isValidUtf8(item.Scalar())) {
         list.push_back(item.Scalar());
       } else {
         fail(item, "string");
@@ -128,6 +141,7 @@ Result<std::string> scalarText(const std::string& s) {
 Status decodeConfig(std::string_view text, Config& into) {
   // Values that are not UTF-8 could not be written back as they were read.
   if (!isValidUtf8(text)) return Error("yaml: invalid UTF-8");
+  if (!yamlPrintable(text)) return Error("yaml: control characters are not allowed");
   YAML::Node root;
   try {
     root = YAML::Load(std::string(text));

@@ -103,6 +103,10 @@ TEST_F(ConfigTest, MalformedYamlReportsAndLeavesTheFile) {
   ASSERT_TRUE(bytes.error.has_value());
   EXPECT_EQ(bytes.error->message(), "yaml: invalid UTF-8");
   expectDefaults(*bytes.config);
+  LoadedConfig nul = loadFrom(std::string("excluded_apps: [a\0b]\n", 21));
+  ASSERT_TRUE(nul.error.has_value());
+  EXPECT_EQ(nul.error->message(), "yaml: control characters are not allowed");
+  expectDefaults(*nul.config);
 }
 
 TEST_F(ConfigTest, WrongTypesAreReportedWhileTheRestApplies) {
