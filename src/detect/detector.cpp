@@ -17,6 +17,7 @@ namespace {
 constexpr size_t kFuzzyMinLength = 6;
 // Below this many code points a final punctuation key is read as a letter.
 constexpr size_t kTrailingPunctMinLength = 3;
+constexpr size_t kFuzzyMemoSize = 16384;
 
 bool allSame(std::u32string_view word) {
   return std::all_of(word.begin(), word.end(), [&](char32_t c) { return c == word.front(); });
@@ -69,6 +70,18 @@ bool Detector::inRuDict(std::u32string_view word) const {
 bool Detector::ruValid(std::u32string_view word) const {
   const std::string utf8 = encodeUtf8(word);
   return ruDict.Has(utf8) || ruShortWords.contains(toLower(utf8));
+}
+
+bool Detector::fuzzyMatch(std::u32string_view word) {
+  // Lower-cased: the search lower-cases every candidate, so case never
+  // changes whether it finds one.
+  std::string key = encodeUtf8(toLower(word));
+  if (const auto it = fuzzyMemo.find(key); it != fuzzyMemo.end()) return it->second;
+  // Bounded by starting over: cheap, and a long text's vocabulary refills it.
+  if (fuzzyMemo.size() >= kFuzzyMemoSize) fuzzyMemo.clear();
+  const bool found = ruDict.FuzzyFind(key).has_value();
+  fuzzyMemo.emplace(std::move(key), found);
+  return found;
 }
 
 // The user word set was read once before the decision: a reload published
@@ -139,7 +152,7 @@ Detector::Answer Detector::checkLatin(std::u32string_view word) {
     return {true, std::move(ru)};
   }
   if (word.size() < kFuzzyMinLength || enExact) return {};
-  if (!ruDict.FuzzyFind(encodeUtf8(ru))) return {};
+  if (!fuzzyMatch(ru)) return {};
   markLanguage(true);
   if (verboseOn()) vlog("Fix (fuzzy): %q → %q", encodeUtf8(word), encodeUtf8(ru));
   // The plain conversion: the user meant what the keys give, a typo included.

@@ -61,6 +61,8 @@ class Detector final {
   // Dict::Has of ruDict, or one of the short words the list lacks.
   [[nodiscard]] bool ruValid(std::u32string_view word) const;
   [[nodiscard]] bool inRuDict(std::u32string_view word) const;
+  // Dict::FuzzyFind of ruDict found something, remembered per word.
+  [[nodiscard]] bool fuzzyMatch(std::u32string_view word);
   void markLanguage(bool russian);
 
   std::mutex mu;
@@ -69,6 +71,9 @@ class Detector final {
   bool lastLangRu = false;
   bool initialized = false;
   char32_t trailingPunct = 0;
+  // The fuzzy search costs up to 67n + 33 lookups, milliseconds for a long
+  // word, and people repeat words; its answer depends on the word alone.
+  StringMap<bool> fuzzyMemo;
   // Not std::atomic<std::shared_ptr>: libstdc++ guards it with a lock bit that
   // ThreadSanitizer cannot see, and a plain mutex costs the same here.
   std::mutex customMu;

@@ -150,6 +150,7 @@ TEST_F(DetectorTest, FuzzyMatchNeedsSixCodePointsAndKeepsTheConversion) {
   ASSERT_TRUE(ruDict->FuzzyFind("првет").has_value());
   expectKept("ghdtn");            // првет, 5 code points
   expectFix("ghb,tn", "прибет");  // 6: the plain conversion, not привет
+  expectFix("GHB,tn", "ПРИбет");  // the same search again, whatever the case
   expectKept("gbhbdtn");          // an English list word is never searched
   expectKept("qwzxqwzx");         // nothing one edit away
 }
