@@ -19,6 +19,16 @@ constexpr size_t kFuzzyMinLength = 6;
 constexpr size_t kTrailingPunctMinLength = 3;
 constexpr size_t kFuzzyMemoSize = 16384;
 
+// Keys whose character may follow a word as punctuation; all are ASCII.
+bool isTrailingPunctKey(char32_t c) {
+  return shiftDigitPunct.contains(c) || sentenceEndPunct.contains(c) || punctLetterKeys.contains(c);
+}
+
+// The word without its final ASCII punctuation key.
+std::string_view lowerPrefix(std::string_view lower) {
+  return lower.substr(0, lower.size() - 1);
+}
+
 bool allSame(std::u32string_view word) {
   return std::all_of(word.begin(), word.end(), [&](char32_t c) { return c == word.front(); });
 }
@@ -123,7 +133,15 @@ Detector::Answer Detector::checkCyrillic(std::u32string_view word) {
 Detector::Answer Detector::checkLatin(std::u32string_view word) {
   std::u32string ru = convertScript(kScriptLatin, word);
 
-  if (word.size() >= kTrailingPunctMinLength) {
+  // A word of the English list stays as typed even when its conversion is a
+  // Russian word; English stems do not count here, they are far too lenient.
+  // So does a word of the list followed by a punctuation key: "the," is an
+  // English word and a comma, never "еру" and a comma.
+  const std::string lower = toLower(encodeUtf8(word));
+  const bool enExact = enDict.words.contains(lower) || (isTrailingPunctKey(word.back()) &&
+                                                        enDict.words.contains(lowerPrefix(lower)));
+
+  if (word.size() >= kTrailingPunctMinLength && !enExact) {
     // The final key read as punctuation: a shifted digit gives what it gives
     // on the Russian layout, a sentence end or a letter key stays itself.
     const char32_t last = word.back();
@@ -142,9 +160,6 @@ Detector::Answer Detector::checkLatin(std::u32string_view word) {
     }
   }
 
-  // A word of the English list stays as typed even when its conversion is a
-  // Russian word; English stems do not count here, they are far too lenient.
-  const bool enExact = enDict.words.contains(toLower(encodeUtf8(word)));
   if (ruValid(ru)) {
     if (enExact) return {};
     markLanguage(true);

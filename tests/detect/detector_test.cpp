@@ -168,6 +168,13 @@ TEST_F(DetectorTest, TrailingPunctuationAfterARussianWord) {
   expectKept("hello!");
 }
 
+TEST_F(DetectorTest, EnglishWordFollowedByPunctuationStaysEnglish) {
+  // vs converts to мы, a Russian word, but vs is on the English list: a comma,
+  // a full stop or a mark after it does not make it a Russian word.
+  for (const char* typed : {"vs,", "vs.", "vs!", "vs?", "vs@", "VS;"}) expectKept(typed);
+  expectFix("lf,", "да", U',');  // lf is no English word: fixed as before
+}
+
 TEST_F(DetectorTest, FinalLetterKeyReadAsLetterOrPunctuation) {
   // нож is a word itself.
   expectFix("yj;", "нож");
