@@ -99,7 +99,7 @@ class App final {
   void runReplacementWorker();
   void runReplacementJob(const replacementJob& job);
   void runSelectionJob(const replacementJob& job);
-  void synthesizeBoundary(const replacementJob& job);
+  void synthesizeBoundary(const replacementJob& job) const;
   bool appChanged(const replacementJob& job);
 
   // Held input.
@@ -109,7 +109,7 @@ class App final {
   void replayMouse(uint64_t token, int64_t eventType);
   void replayKey(bool afterMouseDown, const deferredKey& key);
   void observeLiteralReplay(const deferredKey& key);
-  void postInjected(const deferredKey& key);
+  void postInjected(const deferredKey& key) const;
 
   std::string frontmost() const;
   bool enabled() const;

@@ -1,5 +1,6 @@
 #include "pipeline/buffer.h"
 
+#include <array>
 #include <cstdio>
 #include <utility>
 
@@ -18,9 +19,9 @@ bool isPlainLetterOrSpace(char32_t r) {
 }
 
 void logSpecialChar(char32_t r) {
-  char hex[16];
-  std::snprintf(hex, sizeof hex, "%04X", static_cast<unsigned>(r));
-  logf("Buffer.Add special char: %q (U+%s)", encodeUtf8(r), hex);
+  std::array<char, 16> hex{};
+  std::snprintf(hex.data(), hex.size(), "%04X", static_cast<unsigned>(r));
+  logf("Buffer.Add special char: %q (U+%s)", encodeUtf8(r), hex.data());
 }
 
 }  // namespace

@@ -7,10 +7,6 @@
 
 namespace vyx {
 
-namespace {
-constexpr size_t kDeferredRoom = 512;
-}
-
 bool App::onKeyEvent(uint16_t keycode, char32_t ch, int64_t flags) {
   const auto [held, swallow] = deferWhileBusy(keycode, ch, flags);
   if (held) return swallow;
@@ -116,7 +112,7 @@ void App::replayMouse(uint64_t token, int64_t eventType) {
   if (ops.releaseMouse && token != 0) ops.releaseMouse(token);
 }
 
-void App::postInjected(const deferredKey& key) {
+void App::postInjected(const deferredKey& key) const {
   if (!ops.postKey) return;
   injecting.exchange(1);
   try {

@@ -112,7 +112,7 @@ void App::runSelectionJob(const replacementJob& job) {
   invalidateContext();
 }
 
-void App::synthesizeBoundary(const replacementJob& job) {
+void App::synthesizeBoundary(const replacementJob& job) const {
   if (job.boundary == 10) {
     if (ops.sendEnter) ops.sendEnter(job.keycode, job.flags);
   } else if (ops.sendChar) {
