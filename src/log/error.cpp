@@ -6,8 +6,8 @@ namespace vyx {
 
 Error Error::fromErrno(std::string_view context, int errnum) {
   std::string text = context.empty() ? std::string() : std::string(context) + ": ";
-  text += std::strerror(
-      errnum);  // NOLINT(concurrency-mt-unsafe): glibc's is thread-safe for known errnos
+  char buf[128];
+  text += ::strerror_r(errnum, buf, sizeof buf);  // the GNU form: returns the text
   return Error(std::move(text), errnum);
 }
 

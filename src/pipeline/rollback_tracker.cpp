@@ -7,8 +7,7 @@
 namespace vyx {
 
 RollbackTracker::RollbackTracker(std::shared_ptr<ExceptionStore> store, Clock clock)
-    : store(std::move(store)),  // NOLINT(bugprone-throw-keyword-missing): a store, not an exception
-      clock(std::move(clock)) {}
+    : store(std::move(store)), clock(std::move(clock)) {}
 
 void RollbackTracker::OnConversion(const std::string& original, const std::string& replaced,
                                    const std::string& app) {

@@ -175,6 +175,7 @@ Result<std::vector<std::string>> listDir(const std::string& path) {
   const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(path.c_str()), &::closedir);
   if (dir == nullptr) return pathError("open", path, errno);
   std::vector<std::string> names;
+  // NOLINTNEXTLINE(concurrency-mt-unsafe): each call has its own DIR stream
   while (const dirent* e = ::readdir(dir.get())) {
     const std::string_view name = e->d_name;
     if (name != "." && name != "..") names.emplace_back(name);
