@@ -4,7 +4,8 @@
 // Threads and locks (outermost first): replaceMu (synthetic typing: the
 // worker's jobs, each held-key replay, the selection conversion), handleMu
 // (one key decision at a time: the tap thread's live keys and the worker's
-// replayed keys), jobsMu (read: putting a job; write: closing the queue),
+// replayed keys; the worker also takes it to record a typed fix, so the key
+// that queued the fix is done first), jobsMu (read: putting a job; write: closing the queue),
 // deferMu (busy, deferred, heldDown, and putting a job), then each
 // component's own lock. invalidateContext runs on the tap, worker and main
 // threads and takes no lock of its own.

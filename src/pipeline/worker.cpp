@@ -89,6 +89,10 @@ void App::runReplacementJob(const replacementJob& job) {
       const std::u32string word = decodeUtf8(job.word);
       if (word.empty() || word.back() != job.boundary) tail = encodeUtf8(job.boundary);
     }
+    // The key that queued this job is still being handled under handleMu: it
+    // reports itself to the retype tracker after queueing. Waiting for it
+    // keeps that report from landing on the watch this fix starts.
+    const std::lock_guard handleLock(handleMu);
     undo.SaveForApp(job.word, tail, job.text, job.app);
     if (tracker != nullptr) tracker->OnConversion(job.word, job.text, job.app);
     return;
