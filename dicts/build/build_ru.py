@@ -12,6 +12,9 @@ Order of the list:
   2. the other hunspell lemmas, by a score summed over Debian text sources,
      weight * log(1 + count per million), ties by shorter word, then byte order;
   3. the remaining hunspell entries, flagged ones (real lemmas) first, shorter first;
+words of two letters are kept only when hunspell has them written in lower case and a
+running text (subtitles, mueller7, festvox prompts, LibreOffice help) has them, so unit
+symbols, abbreviations and letter names (Гц, шт, ер) that only word lists attest go;
 cut at RU_TOTAL lines. Every word is lower case with е for ё.
 Needs only the standard library and the hunspell binary.
 """
@@ -34,6 +37,10 @@ SOURCES = [
     ("tesseract_words", 0.3, "attest"),
     ("festvox_lexicon", 0.3, "attest"),
 ]
+
+# Words this short are kept only with running-text evidence (see keep_short).
+SHORT_MAX = 2
+TEXT_SOURCES = ["mueller7", "festvox_prompts", "libreoffice_help"]
 
 # One-letter forms unknown to hunspell that are real particles (же, бы), unlike stray letters.
 SHORT_PARTICLES = {"ж", "б"}
@@ -65,6 +72,36 @@ def read_universe():
                 continue
             universe[word] = universe.get(word, False) or bool(flags)
     return universe
+
+
+def lower_case_entries():
+    """hunspell entries written in lower case (ё folded): not names, symbols or acronyms."""
+    entries = set()
+    with open(HUNSPELL_DIC + ".dic", encoding="utf-8") as f:
+        next(f)  # entry count
+        for line in f:
+            word = line.strip().partition("/")[0].replace("ё", "е")
+            if word and word == word.lower():
+                entries.add(word)
+    return entries
+
+
+def keep_short(words, subtitle, counts):
+    """Drops words of 2 to SHORT_MAX letters without dictionary and running-text evidence.
+
+    Every short entry lets the ending rules accept many strings (ер + у), and short
+    abbreviations collide with the keys of frequent English words (шт is in, ша is if)."""
+    entries = lower_case_entries()
+    in_text = {fold(w) for w in subtitle}
+    for name in TEXT_SOURCES:
+        in_text.update(fold(w) for w in counts[name])
+
+    def keep(w):
+        return not 2 <= len(w) <= SHORT_MAX or (w in entries and w in in_text)
+
+    kept = [w for w in words if keep(w)]
+    print(f"  ru: {len(words) - len(kept)} short words without evidence left out", file=sys.stderr)
+    return kept
 
 
 def libreoffice_text(root):
@@ -216,7 +253,7 @@ def main():
     for w in rest:
         emit(w)
 
-    out = out[:RU_TOTAL]
+    out = keep_short(out, subtitle, counts)[:RU_TOTAL]
     print(f"  ru: {n_subtitle} from subtitles, {n_scored} scored, cut at {len(out)}", file=sys.stderr)
     with open(out_path, "w", encoding="utf-8", newline="\n") as f:
         f.write("".join(w + "\n" for w in out))
