@@ -68,19 +68,29 @@ BENCHMARK_CAPTURE(BM_Has, ru_inflected_missing, true, "брумжешь", false)
 BENCHMARK_CAPTURE(BM_Has, ru_inflected_found, true, "пересчитывали", true);
 BENCHMARK_CAPTURE(BM_Has, en_missing, false, "ghbdtncndetn", false);
 
-// An English word typed on the Russian layout: the detector's worst case,
-// every one of the 67n + 33 candidates fails.
-void BM_FuzzyFindNoMatch(benchmark::State& state) {
-  const std::string word = convertScript(kScriptLatin, "understand");
-  if (shared->ru.FuzzyFind(word)) {
-    state.SkipWithError("the benchmark word has a fuzzy match");
+BENCHMARK_CAPTURE(BM_Has, ru_other_script, true, "пpивет", false);  // Latin p
+BENCHMARK_CAPTURE(BM_Has, ru_yo_inflected, true, "ёлками", true);
+
+// FuzzyFind of a word typed on the wrong layout (given in Latin, looked up in
+// Russian): every one of its 67n + 33 candidates is a call of Has.
+void BM_FuzzyFind(benchmark::State& state, const char* typed, bool expected) {
+  const std::string word = convertScript(kScriptLatin, typed);
+  if (shared->ru.FuzzyFind(word).has_value() != expected) {
+    state.SkipWithError("unexpected answer for the benchmark word");
   }
   for (auto _ : state) {
     benchmark::DoNotOptimize(shared->ru.FuzzyFind(word));
   }
   state.SetLabel(word);
 }
-BENCHMARK(BM_FuzzyFindNoMatch)->Unit(benchmark::kMillisecond);
+// English words typed on the Russian layout, the detector's worst cases:
+// nothing is found, so every candidate is tried.
+BENCHMARK_CAPTURE(BM_FuzzyFind, no_match, "understand", false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_FuzzyFind, hyphenated, "ring-around-the-rosie", false)
+    ->Unit(benchmark::kMicrosecond);
+// A long Russian word typed on QWERTY that is not in the list.
+BENCHMARK_CAPTURE(BM_FuzzyFind, long_russian, "fdnjuheggbhjdrjq", false)
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace vyx
@@ -98,6 +108,9 @@ int main(int argc, char** argv) {
     benchmark::AddCustomContext(d->lang + "_words_stems", std::to_string(d->words.size()) + " " +
                                                               std::to_string(d->stems.size()));
   }
+  const vyx::DictTrie& trie = vyx::shared->ru.index.trie;
+  benchmark::AddCustomContext("ru_index_nodes_kib", std::to_string(trie.nodeCount()) + " " +
+                                                        std::to_string(trie.memoryBytes() / 1024));
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
     return 1;

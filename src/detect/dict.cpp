@@ -5,30 +5,24 @@
 #include <array>
 #include <string>
 
-#include "detect/stem.h"
+#include "detect/dict_internal.h"
 #include "text/unicode.h"
 #include "text/utf8.h"
 
 namespace vyx {
 
+namespace dict_detail {
+
+Scratch& scratch() {
+  thread_local Scratch s;
+  return s;
+}
+
+}  // namespace dict_detail
+
 namespace {
 
-constexpr std::string_view kYo = "ё";
-constexpr std::string_view kYe = "е";
-
-// Has appends these to every candidate base, in this order: the infinitive
-// endings first, then the bare base and its common nominal forms.
-constexpr auto kBaseTails = [] {
-  std::array<std::string_view, infinitiveEndings.size() + 5> tails{};
-  size_t i = 0;
-  for (const std::string_view e : infinitiveEndings) {
-    tails[i++] = e;
-  }
-  for (const std::string_view e : {"", "а", "о", "ь", "ка"}) {
-    tails[i++] = e;
-  }
-  return tails;
-}();
+using dict_detail::Scratch;
 
 // Every letter of fuzzyAlphabet is two bytes of UTF-8, so FuzzyFind can
 // overwrite one letter of a candidate in place.
@@ -41,18 +35,6 @@ constexpr auto kAlphabetUtf8 = [] {
   }
   return out;
 }();
-
-// Reused across calls so that a lookup allocates nothing once warm. Per
-// thread, because a Dict is read from any thread without a lock.
-struct Scratch {
-  std::string lower;
-  std::string folded;
-  std::string candidate;
-};
-Scratch& scratch() {
-  thread_local Scratch s;
-  return s;
-}
 
 char32_t lowerCodePoint(char32_t c) {
   // The Russian alphabet dominates lookups; skip ICU for it.
@@ -87,101 +69,23 @@ void lowerInto(std::string_view s, std::string& out) {
   }
 }
 
-// Code points of well-formed UTF-8: every byte but the continuation bytes.
-size_t countCodePoints(std::string_view s) {
-  size_t n = 0;
-  for (const char ch : s) {
-    n += (static_cast<uint8_t>(ch) & 0xC0) != 0x80;
-  }
-  return n;
-}
-
-// Calls f(candidate) for base and then each variant with its final consonant
-// alternated, in order, writing each into buf; stops at the first true.
-template <class F>
-bool forEachAlternative(std::string_view base, std::string& buf, F&& f) {
-  buf.assign(base);
-  if (f(buf)) {
-    return true;
-  }
-  if (countCodePoints(base) < 2) {
-    return false;
-  }
-  const auto* bytes = reinterpret_cast<const uint8_t*>(base.data());
-  auto end = static_cast<int32_t>(base.size());
-  UChar32 last = 0;
-  U8_PREV(bytes, 0, end, last);  // end now indexes the last code point
-  for (const std::string_view repl : alternationsOf(static_cast<char32_t>(last))) {
-    buf.assign(base.substr(0, static_cast<size_t>(end)));
-    buf.append(repl);
-    if (f(buf)) {
-      return true;
-    }
-  }
-  return false;
-}
-
-bool contains(const StringSet& set, std::string_view key) {
-  return set.find(key) != set.end();
-}
-
-// The Russian ending rule: strip a known ending and look for the dictionary
-// form of what is left (an infinitive, the bare stem or a nominal form).
-bool hasThroughEndings(const Dict& d, std::string_view w, Scratch& s) {
-  for (const std::string_view suffix : ruSuffixes) {
-    if (!w.ends_with(suffix)) {
-      continue;
-    }
-    const std::string_view base = w.substr(0, w.size() - suffix.size());
-    if (countCodePoints(base) < 2) {
-      continue;
-    }
-    const bool found = forEachAlternative(base, s.candidate, [&](std::string& cand) {
-      const size_t stemLen = cand.size();
-      for (const std::string_view tail : kBaseTails) {
-        cand.resize(stemLen);
-        cand.append(tail);
-        if (contains(d.words, cand)) {
-          return true;
-        }
-      }
-      return false;
-    });
-    if (found) {
-      return true;
-    }
-  }
-  return false;
-}
-
-// Has for a word that is already lower-case and well-formed UTF-8.
-bool hasLowered(const Dict& d, std::string_view w, Scratch& s) {
-  if (contains(d.words, w)) {
-    return true;
-  }
-  const bool russian = d.lang == "ru";
-  if (russian && w.find(kYo) != std::string_view::npos) {
-    s.folded.assign(w);
-    for (size_t p = s.folded.find(kYo); p != std::string::npos; p = s.folded.find(kYo, p)) {
-      s.folded.replace(p, kYo.size(), kYe);
-    }
-    if (contains(d.words, s.folded)) {
-      return true;
-    }
-  }
-  const std::string_view stem = stemWordView(w, d.lang);
-  if (countCodePoints(stem) >= 3 && contains(d.stems, stem)) {
-    return true;
-  }
-  return russian && hasThroughEndings(d, w, s);
-}
-
 }  // namespace
 
 bool Dict::Has(std::string_view word) const {
-  Scratch& s = scratch();
+  Scratch& s = dict_detail::scratch();
   lowerInto(word, s.lower);
-  return hasLowered(*this, s.lower, s);
+  if (!dict_detail::indexUsable(*this)) {
+    return dict_detail::hasByRules(*this, s.lower, s);
+  }
+  // Most words asked about are list words: one hash settles them.
+  if (dict_detail::contains(words, s.lower)) {
+    return true;
+  }
+  if (!matchesDictScript(s.lower, lang)) {
+    return false;
+  }
+  return index.trie.empty() ? dict_detail::hasBeyondWords(*this, s.lower, s)
+                            : dict_detail::hasIndexed(*this, s.lower, s);
 }
 
 std::optional<std::string> Dict::FuzzyFind(std::string_view word) const {
@@ -192,13 +96,36 @@ std::optional<std::string> Dict::FuzzyFind(std::string_view word) const {
   // is rebuilt from the word as given.
   std::string lower;
   std::vector<size_t> at(n + 1, 0);  // byte offset of each code point in lower
+  // With the index, a candidate keeping a code point that the list's script
+  // filter refuses is never found (see dict_index.cpp): with two such code
+  // points no edit helps, with one only replacing or deleting it can.
+  const bool indexed = dict_detail::indexUsable(*this);
+  size_t refused = 0;
+  size_t refusedAt = n;
   for (size_t i = 0; i < n; ++i) {
     at[i] = lower.size();
-    appendUtf8(lower, lowerCodePoint(r[i]));
+    const char32_t c = lowerCodePoint(r[i]);
+    appendUtf8(lower, c);
+    if (indexed && !dict_detail::scriptAllows(c, lang)) {
+      ++refused;
+      refusedAt = i;
+    }
   }
   at[n] = lower.size();
+  if (refused > 1) {
+    return std::nullopt;
+  }
+  std::array<bool, fuzzyAlphabet.size()> letterAllowed{};
+  for (size_t k = 0; k < fuzzyAlphabet.size(); ++k) {
+    letterAllowed[k] = !indexed || dict_detail::scriptAllows(fuzzyAlphabet[k], lang);
+  }
+  const auto editable = [&](size_t i) { return refused == 0 || i == refusedAt; };
 
-  Scratch& s = scratch();
+  Scratch& s = dict_detail::scratch();
+  const auto has = [&](std::string_view cand) {
+    return indexed ? dict_detail::hasIndexed(*this, cand, s)
+                   : dict_detail::hasByRules(*this, cand, s);
+  };
   std::string cand;
   cand.reserve(lower.size() + 2);
   const auto answer = [&](size_t keep, std::u32string_view mid, size_t resume) {
@@ -208,37 +135,46 @@ std::optional<std::string> Dict::FuzzyFind(std::string_view word) const {
     return encodeUtf8(out);
   };
 
-  for (size_t i = 0; i <= n; ++i) {
+  for (size_t i = 0; i <= n && refused == 0; ++i) {
     cand.assign(lower, 0, at[i]);
     cand.append(2, '\0');
     cand.append(lower, at[i]);
     for (size_t k = 0; k < kAlphabetUtf8.size(); ++k) {
+      if (!letterAllowed[k]) {
+        continue;
+      }
       cand[at[i]] = kAlphabetUtf8[k][0];
       cand[at[i] + 1] = kAlphabetUtf8[k][1];
-      if (hasLowered(*this, cand, s)) {
+      if (has(cand)) {
         return answer(i, fuzzyAlphabet.substr(k, 1), i);
       }
     }
   }
   for (size_t i = 0; i < n; ++i) {
+    if (!editable(i)) {
+      continue;
+    }
     cand.assign(lower, 0, at[i]);
     cand.append(2, '\0');
     cand.append(lower, at[i + 1]);
     for (size_t k = 0; k < kAlphabetUtf8.size(); ++k) {
-      if (fuzzyAlphabet[k] == r[i]) {
+      if (fuzzyAlphabet[k] == r[i] || !letterAllowed[k]) {
         continue;
       }
       cand[at[i]] = kAlphabetUtf8[k][0];
       cand[at[i] + 1] = kAlphabetUtf8[k][1];
-      if (hasLowered(*this, cand, s)) {
+      if (has(cand)) {
         return answer(i, fuzzyAlphabet.substr(k, 1), i + 1);
       }
     }
   }
   for (size_t i = 0; i < n; ++i) {
+    if (!editable(i)) {
+      continue;
+    }
     cand.assign(lower, 0, at[i]);
     cand.append(lower, at[i + 1]);
-    if (hasLowered(*this, cand, s)) {
+    if (has(cand)) {
       return answer(i, {}, i + 1);
     }
   }
@@ -248,16 +184,6 @@ std::optional<std::string> Dict::FuzzyFind(std::string_view word) const {
 int64_t Dict::rankOf(std::string_view lowerWord) const {
   const auto it = ranks.find(lowerWord);
   return it == ranks.end() ? 0 : it->second;
-}
-
-std::vector<std::string> alternateConsonants(std::string_view base) {
-  std::vector<std::string> out;
-  std::string buf;
-  (void)forEachAlternative(base, buf, [&](const std::string& cand) {
-    out.push_back(cand);
-    return false;
-  });
-  return out;
 }
 
 }  // namespace vyx

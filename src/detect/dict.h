@@ -4,6 +4,8 @@
 //
 // A Dict is never written after LoadDict returns, so any thread may read it
 // without a lock; the scratch buffers and stemmers Has uses are per thread.
+// Code that fills or changes words or stems by hand calls buildIndex
+// afterwards (without an index, Has applies the rules one by one).
 // Ill-formed UTF-8 in a looked-up word is read as U+FFFD and simply not found.
 #pragma once
 
@@ -16,6 +18,7 @@
 #include <vector>
 
 #include "detect/dict_tables.h"
+#include "detect/dict_trie.h"
 #include "log/error.h"
 
 namespace vyx {
@@ -30,11 +33,22 @@ using StringSet = std::unordered_set<std::string, StringHash, std::equal_to<>>;
 template <class V>
 using StringMap = std::unordered_map<std::string, V, StringHash, std::equal_to<>>;
 
+// What LoadDict derives from words and stems so that Has can rule out most
+// misses without trying every rule (the fuzzy search tries thousands of
+// misses while a key is held). It never changes an answer.
+struct DictIndex {
+  DictTrie trie;         // every word and stem; Russian only
+  size_t wordCount = 0;  // words.size() and stems.size() when it was built:
+  size_t stemCount = 0;  // a Dict changed since then answers by the rules alone
+  bool built = false;    // set only when every word and stem passes the script filter
+};
+
 struct Dict {
   StringSet words;           // every accepted line, trimmed and lower-cased
   StringSet stems;           // the Snowball stem of every accepted line, when not empty
   StringMap<int64_t> ranks;  // 1-based number of the accepted line a word first occurs on
   std::string lang;          // "ru" or "en"
+  DictIndex index;
 
   // Whether the word, lower-cased, is in the list directly or through its
   // stem, ё folding and the Russian ending rules.
@@ -44,6 +58,8 @@ struct Dict {
   [[nodiscard]] std::optional<std::string> FuzzyFind(std::string_view word) const;
   // The rank of an exact (already lower-cased) word, 0 when absent.
   [[nodiscard]] int64_t rankOf(std::string_view lowerWord) const;
+  // Derives index from words, stems and lang; LoadDict calls it.
+  void buildIndex();
 };
 
 // Loads the embedded "dicts/<code>_freq.txt".

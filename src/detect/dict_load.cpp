@@ -5,6 +5,7 @@
 
 #include "detect/dict.h"
 #include "detect/dict_fs.h"
+#include "detect/dict_internal.h"
 #include "detect/stem.h"
 #include "log/format.h"
 #include "text/unicode.h"
@@ -31,16 +32,34 @@ bool cyrillicOk(char32_t c) {
   }
   return c >= 0x80 && isCyrillicScript(c);
 }
+bool anyOk(char32_t) {
+  return true;
+}
+
+using CodePointTest = bool (*)(char32_t);
+CodePointTest scriptTest(std::string_view code) {
+  if (code == "en") {
+    return latinOk;
+  }
+  if (code == "ru") {
+    return cyrillicOk;
+  }
+  return anyOk;
+}
 
 }  // namespace
 
+namespace dict_detail {
+
+bool scriptAllows(char32_t c, std::string_view code) {
+  return scriptTest(code)(c);
+}
+
+}  // namespace dict_detail
+
 bool matchesDictScript(std::string_view line, std::string_view code) {
-  bool (*ok)(char32_t) = nullptr;
-  if (code == "en") {
-    ok = latinOk;
-  } else if (code == "ru") {
-    ok = cyrillicOk;
-  } else {
+  const CodePointTest ok = scriptTest(code);
+  if (ok == anyOk) {
     return true;
   }
   const auto* bytes = reinterpret_cast<const uint8_t*>(line.data());
@@ -87,6 +106,7 @@ Result<Dict> loadDictFromText(std::string_view code, std::string_view text) {
     }
     d.words.insert(std::move(word));
   }
+  dict_detail::buildIndex(d, true);
   return d;
 }
 

@@ -1,8 +1,11 @@
 #include "detect/stem.h"
 
 #include <libstemmer.h>
+#include <unicode/utf8.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -30,7 +33,45 @@ sb_stemmer* threadStemmer(bool russian) {
   return slot.get();
 }
 
+// Sets of the lower-case letters а (U+0430) to я (U+044F), one bit each.
+constexpr uint32_t letterMask(std::u32string_view letters) {
+  uint32_t mask = 0;
+  for (const char32_t c : letters) {
+    mask |= uint32_t{1} << (c - U'а');
+  }
+  return mask;
+}
+constexpr uint32_t kRussianVowels = letterMask(U"аеиоуыэюя");
+constexpr uint32_t kEndingLetters = letterMask(U"авгеийлмностухшщыьюя");
+
+bool inMask(char32_t c, uint32_t mask) {
+  if (c == U'ё') c = U'е';  // folded before anything else
+  return c >= U'а' && c <= U'я' && (mask >> (c - U'а') & 1) != 0;
+}
+
 }  // namespace
+
+size_t russianStemFloor(std::string_view word) {
+  const auto* bytes = reinterpret_cast<const uint8_t*>(word.data());
+  const auto len = static_cast<int32_t>(word.size());
+  size_t vowelEnd = word.size();
+  size_t fixedEnd = 0;
+  bool vowelSeen = false;
+  int32_t i = 0;
+  while (i < len) {
+    UChar32 c = 0;
+    U8_NEXT(bytes, i, len, c);
+    const auto cp = static_cast<char32_t>(c < 0 ? 0 : c);
+    if (!vowelSeen && inMask(cp, kRussianVowels)) {
+      vowelSeen = true;
+      vowelEnd = static_cast<size_t>(i);
+    }
+    if (!inMask(cp, kEndingLetters)) {
+      fixedEnd = static_cast<size_t>(i);
+    }
+  }
+  return std::max(vowelEnd, fixedEnd);
+}
 
 std::string_view stemWordView(std::string_view word, std::string_view code) {
   const bool russian = code == "ru";

@@ -4,6 +4,7 @@
 // pair, created on first use and freed when the thread ends.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 namespace vyx {
@@ -12,5 +13,13 @@ namespace vyx {
 // into the calling thread's stemmer and stays valid only until that thread
 // stems again: callers that keep it copy it (stemWord does).
 [[nodiscard]] std::string_view stemWordView(std::string_view word, std::string_view code);
+
+// How much of a word the Russian stemmer always leaves, in bytes. It only cuts
+// endings off (after folding ё to е, its result is a prefix of the word), all
+// its tests look past the word's first vowel, and its endings are made of the
+// letters а в г е и й л м н о с т у х ш щ ы ь ю я alone. So it keeps the word
+// up to its first vowel (all of it when there is none) and up to the last
+// code point that is not one of those letters.
+[[nodiscard]] size_t russianStemFloor(std::string_view word);
 
 }  // namespace vyx

@@ -1,0 +1,191 @@
+// The index behind Dict::Has must never change an answer: these tests compare
+// it with the rules applied one by one (a Dict without an index), and pin the
+// stemmer facts it relies on.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "detect/dict.h"
+#include "detect/stem.h"
+#include "text/unicode.h"
+#include "text/utf8.h"
+
+namespace vyx {
+namespace {
+
+// Hyphenated compounds, ё, short bases, alternating consonants, ъ.
+constexpr std::string_view kList =
+    "привет\nкто-то\nсеверо-запад\nёлка\nвсё\nеж\nда\nделать\nплакать\nсвистеть\nстеречь\n"
+    "писать\nкнига\nвода\nподъезд\nзелено\nждать\nбольшой\nработа\nмышь\nкот\n";
+
+Dict loaded(std::string_view code, std::string_view text) {
+  Result<Dict> d = loadDictFromText(code, text);
+  EXPECT_TRUE(d.ok());
+  return d.ok() ? std::move(d).value() : Dict{};
+}
+
+Dict withoutIndex(Dict d) {
+  d.index = {};
+  return d;
+}
+
+std::string foldYo(std::string s) {
+  for (size_t p = s.find("ё"); p != std::string::npos; p = s.find("ё", p)) s.replace(p, 2, "е");
+  return s;
+}
+
+std::string dropLast(std::string_view s, size_t codePoints) {
+  const std::u32string u = decodeUtf8(s);
+  return encodeUtf8(std::u32string_view(u).substr(0, u.size() - std::min(u.size(), codePoints)));
+}
+
+// Words near the list: inflected, cut, mixed with other scripts, re-cased.
+std::vector<std::string> nearWords(std::string_view list) {
+  std::vector<std::string> out = {"", "-", "--", "ё", "x", "1", "ab", "\xff", "при\xd0"};
+  for (size_t start = 0; start < list.size();) {
+    const size_t lf = list.find('\n', start);
+    const std::string w(list.substr(start, lf - start));
+    start = lf + 1;
+    for (const std::string& base : {w, dropLast(w, 1), dropLast(w, 2), foldYo(w)}) {
+      out.push_back(base);
+      for (const std::string_view suffix : ruSuffixes) out.push_back(base + std::string(suffix));
+    }
+    const std::u32string u = decodeUtf8(w);
+    const std::string half = encodeUtf8(u.substr(0, u.size() / 2));
+    const std::string rest = encodeUtf8(u.substr(u.size() / 2));
+    for (const std::string& v : {encodeUtf8(toUpper(u[0])) + encodeUtf8(u.substr(1)), w + "x",
+                                 w + "1", "x" + w, half + "-" + rest, half + "p" + rest,
+                                 half + "ё" + rest, w + "-", half + "'" + rest, w + "s"}) {
+      out.push_back(v);
+    }
+  }
+  return out;
+}
+
+TEST(DictIndex, AnswersLikeTheRulesForRussian) {
+  const Dict d = loaded("ru", kList);
+  ASSERT_TRUE(d.index.built);
+  ASSERT_FALSE(d.index.trie.empty());
+  const Dict plain = withoutIndex(d);
+  const std::vector<std::string> words = nearWords(kList);
+  for (const std::string& w : words) {
+    EXPECT_EQ(d.Has(w), plain.Has(w)) << w;
+  }
+  // Every fifth keeps the rule-by-rule fuzzy search affordable under sanitizers.
+  for (size_t i = 0; i < words.size(); i += 5) {
+    EXPECT_EQ(d.FuzzyFind(words[i]), plain.FuzzyFind(words[i])) << words[i];
+  }
+}
+
+TEST(DictIndex, AnswersLikeTheRulesForEnglish) {
+  constexpr std::string_view list = "hell\nhello\nrunning\nit's\nwell-known\ncafé\n";
+  const Dict d = loaded("en", list);
+  ASSERT_TRUE(d.index.built);
+  EXPECT_TRUE(d.index.trie.empty());  // the script filter is all English needs
+  const Dict plain = withoutIndex(d);
+  for (const std::string& w : nearWords(list)) {
+    EXPECT_EQ(d.Has(w), plain.Has(w)) << w;
+    EXPECT_EQ(d.FuzzyFind(w), plain.FuzzyFind(w)) << w;
+  }
+}
+
+TEST(DictIndex, RulesOutOtherScriptsOnlyWhereNoRuleCouldMatch) {
+  const Dict ru = loaded("ru", kList);
+  EXPECT_TRUE(ru.Has("Кто-То"));
+  EXPECT_TRUE(ru.Has("северо-запада"));  // stem северо-запад, the hyphen kept
+  EXPECT_FALSE(ru.Has("пpивет"));        // Latin p
+  EXPECT_FALSE(ru.Has("привет1"));
+  EXPECT_TRUE(ru.Has("ёлки"));  // stem елк, through the folded word
+  EXPECT_TRUE(ru.Has("плачу"));
+  // One foreign code point: only replacing it can help...
+  EXPECT_EQ(ru.FuzzyFind("пpивет"), "привет");
+  // ...or deleting it, though any substitution comes first: привета has the stem привет.
+  EXPECT_EQ(ru.FuzzyFind("приветx"), "привета");
+  EXPECT_EQ(ru.FuzzyFind("xкто-то"), "кто-то");
+  // Two: no single edit helps.
+  EXPECT_EQ(ru.FuzzyFind("пpивеt"), std::nullopt);
+
+  const Dict en = loaded("en", "hell\nhello\n");
+  EXPECT_FALSE(en.Has("hellо"));             // Cyrillic о
+  EXPECT_EQ(en.FuzzyFind("hellо"), "hell");  // every inserted letter is Cyrillic
+  EXPECT_EQ(en.FuzzyFind("hеllо"), std::nullopt);
+}
+
+TEST(DictIndex, IsIgnoredOnceTheListChanges) {
+  Dict d = loaded("ru", kList);
+  d.words.insert("бегать");  // not in the index built by the loader
+  EXPECT_TRUE(d.Has("бегала"));
+  d.buildIndex();
+  EXPECT_TRUE(d.index.built);
+  EXPECT_TRUE(d.Has("бегала"));
+  d.words.insert("котx");  // no loaded list holds such a word...
+  d.buildIndex();          // ...so a rebuilt index refuses to vouch for this one
+  EXPECT_FALSE(d.index.built);
+  EXPECT_TRUE(d.Has("КОТx"));
+  EXPECT_TRUE(d.Has("бегали"));
+
+  Dict stemsGone = loaded("ru", kList);
+  stemsGone.stems.clear();
+  EXPECT_FALSE(stemsGone.Has("северо-запада"));
+  EXPECT_TRUE(stemsGone.Has("делали"));  // the ending rule still applies
+}
+
+TEST(DictTrie, HoldsWordsAndStemsAndTheirPrefixes) {
+  const StringSet words = {"кот", "кота", "к"};
+  const StringSet stems = {"кот", "ко-т"};
+  const DictTrie t(words, stems);
+  const auto found = [&](DictTrie::Node from, std::string_view s, bool word, bool stem) {
+    const DictTrie::Node n = t.walk(from, s);
+    return n != DictTrie::kNoNode && t.isWord(n) == word && t.isStem(n) == stem;
+  };
+  const DictTrie::Node kot = t.walk(DictTrie::kRoot, "кот");
+  ASSERT_NE(kot, DictTrie::kNoNode);
+  EXPECT_TRUE(t.isWord(kot));
+  EXPECT_TRUE(t.isStem(kot));
+  const DictTrie::Node ko = t.walk(DictTrie::kRoot, "ко");
+  ASSERT_NE(ko, DictTrie::kNoNode);
+  EXPECT_FALSE(t.isWord(ko));
+  EXPECT_FALSE(t.isStem(ko));
+  EXPECT_TRUE(found(ko, "-т", false, true));
+  EXPECT_TRUE(found(DictTrie::kRoot, "кота", true, false));
+  EXPECT_TRUE(found(kot, "а", true, false));
+  EXPECT_TRUE(found(DictTrie::kRoot, "к", true, false));
+  EXPECT_TRUE(found(DictTrie::kRoot, "\xd0", false, false));  // half a letter
+  EXPECT_EQ(t.walk(DictTrie::kRoot, "кит"), DictTrie::kNoNode);
+  EXPECT_EQ(t.walk(kot, "ы"), DictTrie::kNoNode);
+  EXPECT_EQ(t.child(kot, '\xd0'), t.walk(kot, "\xd0"));
+  EXPECT_TRUE(DictTrie().empty());
+}
+
+// The index skips the stemmer when no stem can fit: these are the facts about
+// the Russian stemmer that make that exact.
+TEST(RussianStemFloor, BoundsEveryRussianStem) {
+  EXPECT_EQ(russianStemFloor("книгами"), std::string_view("кни").size());  // г ends его
+  EXPECT_EQ(russianStemFloor("подъездами"), std::string_view("подъезд").size());
+  EXPECT_EQ(russianStemFloor("кто-то"), std::string_view("кто-").size());
+  EXPECT_EQ(russianStemFloor("бдж"), std::string_view("бдж").size());  // no vowel
+  EXPECT_EQ(russianStemFloor("аааа"), std::string_view("а").size());
+  EXPECT_EQ(russianStemFloor("ёлками"), std::string_view("ёлк").size());
+  EXPECT_EQ(russianStemFloor(""), 0U);
+
+  std::vector<std::string> words = nearWords(kList);
+  std::mt19937 rng(1);
+  const std::u32string letters = U"абвгдеёжзийклмнопрстуфхцчшщъыьэюя-x";
+  for (int i = 0; i < 20000; ++i) {
+    std::u32string w(1 + rng() % 12, U'а');
+    for (char32_t& c : w) c = letters[rng() % letters.size()];
+    words.push_back(encodeUtf8(w) + std::string(ruSuffixes[rng() % ruSuffixes.size()]));
+  }
+  for (const std::string& w : words) {
+    const std::string valid = encodeUtf8(decodeUtf8(w));
+    const std::string stem = stemWord(valid, "ru");
+    EXPECT_TRUE(foldYo(valid).starts_with(stem)) << w << " -> " << stem;
+    EXPECT_GE(stem.size(), russianStemFloor(valid)) << w << " -> " << stem;
+  }
+}
+
+}  // namespace
+}  // namespace vyx
