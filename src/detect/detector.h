@@ -71,8 +71,8 @@ class Detector final {
   bool lastLangRu = false;
   bool initialized = false;
   char32_t trailingPunct = 0;
-  // The fuzzy search costs up to 67n + 33 lookups, milliseconds for a long
-  // word, and people repeat words; its answer depends on the word alone.
+  // The fuzzy search costs up to 67n + 33 lookups, tens of microseconds for a
+  // long word, and people repeat words; its answer depends on the word alone.
   StringMap<bool> fuzzyMemo;
   // Not std::atomic<std::shared_ptr>: libstdc++ guards it with a lock bit that
   // ThreadSanitizer cannot see, and a plain mutex costs the same here.

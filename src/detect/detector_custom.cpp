@@ -36,11 +36,11 @@ Detector::CustomAnswer Detector::checkCustom(std::u32string_view word, const Str
   const std::string_view script = detectScript(word);
   if (script == kScriptUnknown) return {};
   const bool cyrillic = script == kScriptCyrillic;
-  const CustomAnswer kept{false, {}, true};
+  const auto kept = [] { return CustomAnswer{false, {}, true}; };
 
   if (holds(set, word)) {
     if (cyrillic) markLanguage(true);
-    return kept;
+    return kept();
   }
   std::u32string converted = convertScript(script, word);
   if (holds(set, converted)) {
@@ -58,7 +58,7 @@ Detector::CustomAnswer Detector::checkCustom(std::u32string_view word, const Str
   const std::u32string_view prefix = word.substr(0, word.size() - 1);
   if (holds(set, prefix)) {
     if (cyrillic) markLanguage(true);
-    return kept;
+    return kept();
   }
   std::u32string convertedPrefix = convertScript(script, prefix);
   if (!holds(set, convertedPrefix)) return {};
