@@ -1,5 +1,3 @@
-#include <unicode/utf8.h>
-
 #include <cerrno>
 #include <string>
 
@@ -9,6 +7,7 @@
 #include "detect/stem.h"
 #include "log/format.h"
 #include "text/unicode.h"
+#include "text/utf8.h"
 
 namespace vyx {
 
@@ -62,17 +61,8 @@ bool matchesDictScript(std::string_view line, std::string_view code) {
   if (ok == anyOk) {
     return true;
   }
-  const auto* bytes = reinterpret_cast<const uint8_t*>(line.data());
-  const auto len = static_cast<int32_t>(line.size());
-  int32_t i = 0;
-  while (i < len) {
-    UChar32 c = 0;
-    U8_NEXT(bytes, i, len, c);
-    if (c < 0 || !ok(static_cast<char32_t>(c))) {
-      return false;
-    }
-  }
-  return true;
+  // An ill-formed sequence reads as U+FFFD, which no script test accepts.
+  return allCodePoints(line, ok);
 }
 
 Result<Dict> loadDictFromText(std::string_view code, std::string_view text) {

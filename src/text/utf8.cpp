@@ -5,17 +5,12 @@
 namespace vyx {
 
 namespace {
-// Walks s, calling f for each code point (U+FFFD for an ill-formed sequence).
 template <class F>
 void forEachCodePoint(std::string_view s, F&& f) {
-  const auto* bytes = reinterpret_cast<const uint8_t*>(s.data());
-  const auto len = static_cast<int32_t>(s.size());
-  int32_t i = 0;
-  while (i < len) {
-    UChar32 c = 0;
-    U8_NEXT(bytes, i, len, c);
-    f(c < 0 ? kReplacementChar : static_cast<char32_t>(c));
-  }
+  (void)allCodePoints(s, [&](char32_t c) {
+    f(c);
+    return true;
+  });
 }
 }  // namespace
 
