@@ -62,11 +62,11 @@ W=$(mktemp -d)
 trap 'rm -rf "$W"' EXIT
 
 for entry in "${NPM_PINS[@]}"; do
-  spec=${entry% *} sum=${entry#* }
-  name=${spec%@*}
-  (cd "$W" && npm pack --silent "$spec" >/dev/null)
+  pinned=${entry% *} sum=${entry#* }
+  name=${pinned%@*}
+  (cd "$W" && npm pack --silent "$pinned" >/dev/null)
   tgz=$(ls "$W/$name"-[0-9]*.tgz)
-  echo "$sum  $tgz" | sha256sum -c --quiet - || { echo "checksum mismatch for $spec" >&2; exit 1; }
+  echo "$sum  $tgz" | sha256sum -c --quiet - || { echo "checksum mismatch for $pinned" >&2; exit 1; }
   mkdir -p "$W/$name"
   tar xzf "$tgz" -C "$W/$name"
 done
