@@ -63,7 +63,9 @@ class App final {
  public:
   App(Config& cfg, ExceptionStore* store, Detector& detector, RollbackTracker* tracker,
       undoState& undo, AppOps ops, Clock now);
-  // Stops the worker (draining what is queued) and joins it.
+  // Stops the worker (draining what is queued) and joins it, however long
+  // that takes. The running program never destroys its App: at exit it calls
+  // StopWorker with a time-out and leaves the worker be.
   ~App();
   App(const App&) = delete;
   App& operator=(const App&) = delete;

@@ -33,6 +33,9 @@ bool breaksContext(uint16_t keycode, char32_t ch, int64_t flags) {
   if (keycode == kKeyBackspace && (flags & (kFlagCommand | kFlagOption)) != 0) return true;
   if (ch != 0 && (flags & kFlagCommand) != 0) return true;
   if (ch != 0 && (flags & kFlagControl) != 0) return true;
+  // The keypad Enter key reports the Enter character, 3; it is handled as
+  // Return, not as a control character.
+  if (keycode == kKeyKeypadEnter && ch == 3) return false;
   if (ch < 0x20 && ch != 0 && ch != 8 && ch != 10 && ch != 13) return true;
   return ch == 0x7F;
 }
@@ -152,6 +155,9 @@ void App::observeRetypeChar(char32_t ch) {
 
 bool App::onWord(const std::string& word, char32_t boundary) {
   if (!enabled()) return false;
+  // Half of a character outside the Basic Multilingual Plane: it cannot be
+  // typed back on its own, so the key passes and the word stays as typed.
+  if (boundary >= 0xD800 && boundary <= 0xDFFF) return false;
   std::string app;
   const Decision d = decideWord(word, app);
   if (!d.wrong) return false;

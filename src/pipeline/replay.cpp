@@ -101,15 +101,20 @@ void App::replayDeferred() {
 }
 
 void App::replayMouse(uint64_t token, int64_t eventType) {
+  bool failed = false;
   try {
     if (isMousePress(eventType)) invalidateContext();
     if (ops.postMouse && token != 0) ops.postMouse(token, eventType);
   } catch (...) {
-    if (ops.releaseMouse && token != 0) ops.releaseMouse(token);
-    logLine("PANIC in deferred mouse replay");
-    return;
+    failed = true;
   }
-  if (ops.releaseMouse && token != 0) ops.releaseMouse(token);
+  // The held copy is freed on every path, a failed post included.
+  try {
+    if (ops.releaseMouse && token != 0) ops.releaseMouse(token);
+  } catch (...) {
+    failed = true;
+  }
+  if (failed) logLine("PANIC in deferred mouse replay");
 }
 
 void App::postInjected(const deferredKey& key) const {

@@ -44,7 +44,13 @@ void App::runReplacementWorker() {
     } catch (...) {
       logLine("PANIC in replacement worker");
     }
-    replayDeferred();
+    // Each held entry catches its own failures; this only keeps a failure
+    // outside them from ending the worker, and with it every later fix.
+    try {
+      replayDeferred();
+    } catch (...) {
+      logLine("PANIC in replacement worker");
+    }
   }
   done->raise();
 }

@@ -54,6 +54,22 @@ TEST(AppTyping, ReturnIsResentAfterTheFixWithItsKeyCodeAndFlags) {
   EXPECT_EQ(rig.screen.count("replace"), 1);
 }
 
+TEST(AppTyping, KeypadEnterWithItsEnterCharacterEndsTheWordLikeReturn) {
+  PipelineRig rig;
+  rig.type("ghbdtn");
+  rig.press(kKeyKeypadEnter, 3);
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.screen.journal(), (std::vector<std::string>{"replace 6 привет", "enter 76 0"}));
+}
+
+TEST(AppTyping, HalfOfASurrogatePairIsNeverTypedBack) {
+  PipelineRig rig;
+  rig.type("ghbdtn");
+  EXPECT_FALSE(rig.app->onKeyEvent(10, 0xD83D, 0));  // the key passes untouched
+  ASSERT_TRUE(rig.idle());
+  EXPECT_TRUE(rig.screen.journal().empty());
+}
+
 TEST(AppUndo, CmdZWithinTheWindowRevertsAndLearns) {
   PipelineRig rig;
   rig.type("ghbdtn ");
@@ -147,6 +163,26 @@ TEST(AppHeldInput, ClickThenKeysArePostedLiterally) {
   EXPECT_EQ(j[2], "release 77");
   EXPECT_EQ(j[3].rfind("post 0 a", 0), 0U);
   EXPECT_EQ(rig.app->buffer().CurrentWord(), "");  // literal keys skip the word buffer
+}
+
+TEST(AppHeldInput, FailingMouseReleaseIsCaughtAndReplayGoesOn) {
+  LogCapture cap;
+  PipelineRig rig;
+  AppOps ops = rig.screen.ops();
+  ops.releaseMouse = [](uint64_t) { throw std::runtime_error("release failed"); };
+  auto app =
+      newApp(rig.cfg, nullptr, rig.detector, nullptr, ops, rig.clockHandle.clock(), &rig.undo);
+  rig.screen.holdReplace(true);
+  ASSERT_TRUE(app->enqueueReplacement(replacementJob{}));
+  ASSERT_TRUE(rig.screen.waitReplaceEntered());
+  EXPECT_TRUE(app->onMouseEvent(5, kMouseLeftDown));
+  EXPECT_TRUE(app->onKeyEvent(0, U'a', 0));
+  rig.screen.holdReplace(false);
+  for (int i = 0; i < 4000 && app->isBusy(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_FALSE(app->isBusy());
+  EXPECT_TRUE(cap.contains("PANIC in deferred mouse replay"));
+  EXPECT_EQ(rig.screen.count("post 0 a"), 1);  // the key after the click still arrives
 }
 
 TEST(AppHeldInput, KeysForAnAppNoLongerFrontmostAreDropped) {
