@@ -17,6 +17,15 @@ namespace vyx {
 
 namespace {
 
+// The file's modification time; the field has another name on macOS.
+timespec modificationTime(const struct stat& st) {
+#if defined(__APPLE__)
+  return st.st_mtimespec;
+#else
+  return st.st_mtim;
+#endif
+}
+
 constexpr std::string_view kHeader =
     "# Свой словарь Vyx. Одно слово в строке, регистр не важен.\n"
     "# Строки, начинающиеся с «#», и пустые строки пропускаются.\n"
@@ -83,14 +92,15 @@ void CustomDictPoller::check() {
   if ((st.st_mode & 0777) != 0600) {
     if (Status s = chmodPath(path, 0600); !s) logf("custom dict: chmod 0600 failed: %v", s.error());
   }
-  if (st.st_mtim.tv_sec == lastMtime.tv_sec && st.st_mtim.tv_nsec == lastMtime.tv_nsec &&
+  const timespec mtime = modificationTime(st);
+  if (mtime.tv_sec == lastMtime.tv_sec && mtime.tv_nsec == lastMtime.tv_nsec &&
       static_cast<int64_t>(st.st_size) == lastSize) {
     return;
   }
   Result<std::string> text = readFile(path);
   if (!text) return;  // the previous words stay; the next tick tries again
   lastSize = static_cast<int64_t>(st.st_size);
-  lastMtime = st.st_mtim;
+  lastMtime = mtime;
   auto words = std::make_shared<const StringSet>(parseCustomDict(*text));
   const size_t count = words->size();
   receiver(std::move(words));

@@ -2,6 +2,7 @@
 #include "store/exception_store.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "store/fold.h"
 #include "text/unicode.h"
@@ -12,6 +13,12 @@ namespace {
 
 constexpr size_t kPruneAt = 10000;
 constexpr std::chrono::hours kPruneAge{720};
+
+// Counts a hit; a count read from the file may already be at the largest
+// value, where it stays.
+void bumpHitCount(int64_t& count) {
+  if (count < std::numeric_limits<int64_t>::max()) ++count;
+}
 
 }  // namespace
 
@@ -34,12 +41,12 @@ bool ExceptionStore::IsException(std::string_view app, std::string_view word) {
   std::unique_lock lock(mu);
   if (!app.empty()) {
     if (const auto it = index.find(makeKey(app, word)); it != index.end()) {
-      ++it->second->HitCount;
+      bumpHitCount(it->second->HitCount);
       return true;
     }
   }
   if (const auto it = index.find(makeKey("*", word)); it != index.end()) {
-    ++it->second->HitCount;
+    bumpHitCount(it->second->HitCount);
     return true;
   }
   return false;
@@ -53,7 +60,7 @@ Status ExceptionStore::Add(std::string_view app, std::string_view word) {
     std::unique_lock lock(mu);
     std::string key = makeKey(app, word);
     if (const auto it = index.find(key); it != index.end()) {
-      ++it->second->HitCount;
+      bumpHitCount(it->second->HitCount);
     } else {
       entries.push_back(
           Exception{std::string(app), std::string(word), wallTimeUtc(options.wallClock()), 1});

@@ -6,6 +6,8 @@
 #include <nlohmann/json.hpp>
 
 #include <limits>
+#include <optional>
+#include <string>
 
 #include "store/exceptions_file.h"
 #include "store/fold.h"
@@ -200,10 +202,75 @@ class Reader final : public nlohmann::json_sax<Json> {
 
 }  // namespace
 
+namespace {
+
+std::optional<uint16_t> hexUnit(std::string_view s, size_t at) {
+  if (at + 4 > s.size()) return std::nullopt;
+  uint16_t v = 0;
+  for (size_t i = at; i < at + 4; ++i) {
+    const char c = s[i];
+    int d = -1;
+    if (c >= '0' && c <= '9') d = c - '0';
+    if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
+    if (d < 0) return std::nullopt;
+    v = static_cast<uint16_t>(v << 4 | d);
+  }
+  return v;
+}
+
+bool isHigh(uint16_t u) {
+  return u >= 0xD800 && u <= 0xDBFF;
+}
+bool isLow(uint16_t u) {
+  return u >= 0xDC00 && u <= 0xDFFF;
+}
+
+// A \u escape of half a surrogate pair, without its other half, becomes
+// \ufffd: one odd escape in a hand-edited file must not cost every entry.
+std::string replaceLoneSurrogateEscapes(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  bool inString = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (!inString || c != '\\' || i + 1 >= text.size()) {
+      if (c == '"') inString = !inString;
+      out += c;
+      continue;
+    }
+    if (text[i + 1] != 'u') {  // any other escape, copied whole
+      out.append(text.substr(i, 2));
+      ++i;
+      continue;
+    }
+    const std::optional<uint16_t> unit = hexUnit(text, i + 2);
+    if (!unit || (!isHigh(*unit) && !isLow(*unit))) {
+      out.append(text.substr(i, 2));
+      ++i;
+      continue;
+    }
+    const std::optional<uint16_t> next = i + 8 <= text.size() && text.substr(i + 6, 2) == "\\u"
+                                             ? hexUnit(text, i + 8)
+                                             : std::nullopt;
+    const bool paired = isHigh(*unit) && next && isLow(*next);
+    if (paired) {
+      out.append(text.substr(i, 12));
+      i += 11;
+    } else {
+      out += "\\ufffd";
+      i += 5;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
 Result<ExceptionsFile> decodeExceptionsFile(std::string_view text) {
   // Stray bytes that are not UTF-8 become U+FFFD instead of condemning the
-  // whole file.
-  const std::string clean = encodeUtf8(decodeUtf8(text));
+  // whole file, and so do escapes of half a surrogate pair.
+  const std::string clean = replaceLoneSurrogateEscapes(encodeUtf8(decodeUtf8(text)));
   Reader reader;
   const bool ok = Json::sax_parse(clean.begin(), clean.end(), &reader,
                                   nlohmann::detail::input_format_t::json, true);

@@ -1,6 +1,7 @@
 #include "store/exception_store.h"
 
 #include <filesystem>
+#include <limits>
 
 #include "store/exceptions_file.h"
 #include "store_fixture.h"
@@ -112,6 +113,16 @@ TEST_F(ExceptionStoreTest, ForgetRemoveAndClear) {
   s->Clear();
   EXPECT_TRUE(s->List().empty());
   EXPECT_FALSE(s->IsException("com.a", "x"));
+}
+
+TEST_F(ExceptionStoreTest, HitCountAtItsLargestValueStaysThere) {
+  auto s =
+      openWith(R"({"entries": [{"app": "com.a", "word": "w", "hit_count": 9223372036854775807}]})");
+  ASSERT_NE(s, nullptr);
+  EXPECT_TRUE(s->IsException("com.a", "w"));
+  ASSERT_TRUE(s->Add("com.a", "w").ok());
+  EXPECT_EQ(s->List()[0].HitCount, std::numeric_limits<int64_t>::max());
+  s->Close();
 }
 
 TEST_F(ExceptionStoreTest, LoadAppliesTheStoreRulesToEntries) {

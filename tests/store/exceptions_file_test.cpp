@@ -156,6 +156,19 @@ TEST(ExceptionsFileRead, NullAndEmptyShapes) {
   EXPECT_EQ(twice->Entries[0].Word, "b");
 }
 
+TEST(ExceptionsFileRead, HalfASurrogatePairCostsOneCharacterNotTheFile) {
+  Result<ExceptionsFile> f = decodeExceptionsFile(
+      R"({"entries": [{"word": "x\ud800y"}, {"word": "\udc00"}, {"word": "\ud83d\ude00"},)"
+      R"( {"word": "\\ud800"}, {"word": "\ud800\u0041"}]})");
+  ASSERT_TRUE(f.ok()) << f.error().message();
+  ASSERT_EQ(f->Entries.size(), 5u);
+  EXPECT_EQ(f->Entries[0].Word, "x\uFFFDy");
+  EXPECT_EQ(f->Entries[1].Word, "\uFFFD");
+  EXPECT_EQ(f->Entries[2].Word, "\U0001F600");  // a whole pair stays
+  EXPECT_EQ(f->Entries[3].Word, "\\ud800");     // an escaped backslash, not an escape
+  EXPECT_EQ(f->Entries[4].Word, "\uFFFDA");
+}
+
 TEST(ExceptionsFileRead, RejectsWhatDoesNotFitTheShape) {
   for (const char* bad : {
            "",
@@ -182,7 +195,6 @@ TEST(ExceptionsFileRead, RejectsWhatDoesNotFitTheShape) {
            R"({"entries": [{"word": "x", "added": "2020-02-30T00:00:00Z"}]})",
            R"({"entries": [{"word": "x", "added": ""}]})",
            R"({"entries": [{"word": "x",}]})",
-           R"({"entries": [{"word": "\ud800"}]})",
            "{\"entries\": [{\"word\": \"a\nb\"}]}",
        }) {
     EXPECT_FALSE(decodeExceptionsFile(bad).ok()) << bad;
