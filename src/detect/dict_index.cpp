@@ -149,6 +149,18 @@ bool hasIndexed(const Dict& d, std::string_view w, Scratch& s) {
   return hasThroughEndingsIndexed(d, w, live, s);
 }
 
+bool stemFitsIndex(std::string_view word, std::string_view stem) {
+  if (stem.size() > word.size() || stem.size() < russianStemFloor(word)) return false;
+  for (size_t i = 0; i < stem.size(); ++i) {
+    if (stem[i] == word[i]) continue;
+    // ё (D1 91) in the word may stand as е (D0 B5) in the stem.
+    const bool yoAsYe = i + 1 < stem.size() && word.substr(i, 2) == kYo && stem.substr(i, 2) == "е";
+    if (!yoAsYe) return false;
+    ++i;
+  }
+  return true;
+}
+
 void buildIndex(Dict& d, bool wordsFiltered) {
   d.index = {};
   const auto passes = [&](const StringSet& set) {

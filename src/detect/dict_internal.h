@@ -86,6 +86,9 @@ void foldYo(std::string_view w, std::string& out);
 // Dict::buildIndex; wordsFiltered when every word is known to pass the
 // script filter already (the loader filtered them).
 void buildIndex(Dict& d, bool wordsFiltered);
+// Whether a Russian word's stem is what the index expects of the stemmer: a
+// prefix of the word with ё read as е, no shorter than russianStemFloor.
+[[nodiscard]] bool stemFitsIndex(std::string_view word, std::string_view stem);
 // The index was built by the loader and words and stems have not changed size since.
 [[nodiscard]] bool indexUsable(const Dict& d);
 

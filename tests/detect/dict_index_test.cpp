@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "detect/dict.h"
+#include "detect/dict_internal.h"
 #include "detect/stem.h"
 #include "text/unicode.h"
 #include "text/utf8.h"
@@ -158,6 +159,15 @@ TEST(DictTrie, HoldsWordsAndStemsAndTheirPrefixes) {
   EXPECT_EQ(t.walk(kot, "ы"), DictTrie::kNoNode);
   EXPECT_EQ(t.child(kot, '\xd0'), t.walk(kot, "\xd0"));
   EXPECT_TRUE(DictTrie().empty());
+}
+
+TEST(DictIndex, StemCheckAcceptsOnlyFoldedPrefixesAboveTheFloor) {
+  EXPECT_TRUE(dict_detail::stemFitsIndex("книгами", "книг"));
+  EXPECT_TRUE(dict_detail::stemFitsIndex("ёлками", "елк"));  // ё read as е
+  EXPECT_TRUE(dict_detail::stemFitsIndex("ёлками", "ёлк"));
+  EXPECT_FALSE(dict_detail::stemFitsIndex("книгами", "кн"));    // shorter than the floor
+  EXPECT_FALSE(dict_detail::stemFitsIndex("книгами", "книж"));  // not a prefix
+  EXPECT_FALSE(dict_detail::stemFitsIndex("кот", "котик"));     // longer than the word
 }
 
 // The index skips the stemmer when no stem can fit: these are the facts about

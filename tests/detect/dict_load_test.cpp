@@ -50,6 +50,7 @@ TEST(DictLoad, ScriptFilter) {
   EXPECT_TRUE(matchesDictScript("O'Neil-Smith", "en"));
   EXPECT_FALSE(matchesDictScript("two words", "en"));
   EXPECT_FALSE(matchesDictScript("ёж", "en"));
+  EXPECT_FALSE(matchesDictScript("xⅱ", "en"));  // a Roman numeral: Latin script, no letter
   EXPECT_TRUE(matchesDictScript("ЁЖ-і", "ru"));  // і is Cyrillic too
   EXPECT_FALSE(matchesDictScript("п'ять", "ru"));
   EXPECT_FALSE(matchesDictScript("дом1", "ru"));
@@ -89,6 +90,10 @@ TEST(DictLoad, EmbeddedListsLoad) {
   EXPECT_GT(en->words.size(), 35000U);
   EXPECT_LT(en->words.size(), 45000U);
   EXPECT_EQ(ru->ranks.size(), ru->words.size());
+  // The stemmer behaves as the index expects on every Russian word, so the
+  // fast lookups are in use.
+  EXPECT_TRUE(ru->index.built);
+  EXPECT_TRUE(en->index.built);
   EXPECT_GT(ru->stems.size(), ru->words.size() / 2);
   for (const char* w : {"привет", "спасибо", "делать", "который"}) {
     EXPECT_TRUE(ru->Has(w)) << w;
