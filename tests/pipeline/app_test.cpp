@@ -10,6 +10,16 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// The fix of "ghbdtn" ended by a space, as the key path queues it.
+replacementJob ghbdtnSpaceFix() {
+  replacementJob job;
+  job.deleteChars = 6;
+  job.text = "привет ";
+  job.boundary = U' ';
+  job.word = "ghbdtn";
+  return job;
+}
+
 TEST(AppTyping, WrongLayoutWordIsReplacedWithItsBoundaryOnce) {
   PipelineRig rig;
   const uint64_t conversions = metricConversions.load();
@@ -214,10 +224,7 @@ TEST(AppHeldInput, ModifierWhileBusyReachesTheAppAtOnceAndIsNeverPostedAgain) {
 TEST(AppQueue, JobDroppedWhenTheAppChangesBeforeItRuns) {
   PipelineRig rig;
   ASSERT_TRUE(rig.blockWorker());
-  replacementJob fix;
-  fix.deleteChars = 6;
-  fix.text = "привет ";
-  fix.boundary = U' ';
+  replacementJob fix = ghbdtnSpaceFix();
   fix.app = "com.apple.TextEdit";
   ASSERT_TRUE(rig.app->enqueueReplacement(fix));
   replacementJob anywhere = fix;  // no application recorded: never dropped for a switch
@@ -262,11 +269,7 @@ TEST(AppQueue, NinthJobIsRefusedAndStopDrainsTheRest) {
 TEST(AppQueue, StaleGenerationTypesOnlyTheSwallowedBoundary) {
   PipelineRig rig;
   ASSERT_TRUE(rig.blockWorker());
-  replacementJob spaceFix;
-  spaceFix.deleteChars = 6;
-  spaceFix.text = "привет ";
-  spaceFix.boundary = U' ';
-  spaceFix.word = "ghbdtn";
+  replacementJob spaceFix = ghbdtnSpaceFix();
   replacementJob enterFix = spaceFix;
   enterFix.text = "привет";
   enterFix.boundary = 10;
