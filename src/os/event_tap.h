@@ -1,0 +1,61 @@
+// Event taps and the run loop that delivers their events.
+//
+// Threads: an event tap's callback runs on the thread whose run loop holds
+// the tap's source, one event at a time; the window server waits for its
+// answer before the event goes on. eventTapEnable may be called from any
+// thread.
+#pragma once
+
+#include <cstdint>
+
+#include "os/events.h"
+
+namespace vyx::os {
+
+struct EventTap;       // the tap's port
+struct RunLoopSource;  // what a run loop listens to
+struct RunLoop;        // one per thread
+
+void release(EventTap* tap);
+void release(RunLoopSource* source);
+
+using EventTapPlacement = uint32_t;
+inline constexpr EventTapPlacement kHeadInsertEventTap = 0;
+inline constexpr EventTapPlacement kTailAppendEventTap = 1;
+
+using EventTapOptions = uint32_t;
+inline constexpr EventTapOptions kEventTapOptionDefault = 0;  // active: may drop or change events
+inline constexpr EventTapOptions kEventTapOptionListenOnly = 1;
+
+using EventMask = uint64_t;
+[[nodiscard]] constexpr EventMask eventMaskBit(EventType type) {
+  return EventMask{1} << type;
+}
+
+// Called with each event the mask asks for; returns the event to let it go
+// on (possibly another one) or null to drop it. The proxy is unused here.
+using EventTapCallBack = Event* (*)(void* proxy, EventType type, Event* event, void* userInfo);
+
+// Null when the system refuses (for example without the Accessibility
+// permission). The tap starts disabled until enabled and added to a run loop.
+[[nodiscard]] EventTap* eventTapCreate(EventTapLocation tap, EventTapPlacement place,
+                                       EventTapOptions options, EventMask eventsOfInterest,
+                                       EventTapCallBack callback, void* userInfo);
+void eventTapEnable(EventTap* tap, bool enable);
+[[nodiscard]] bool eventTapIsEnabled(EventTap* tap);
+
+// Null on failure.
+[[nodiscard]] RunLoopSource* machPortCreateRunLoopSource(EventTap* tap, int64_t order);
+
+using RunLoopMode = const char*;
+inline constexpr RunLoopMode kRunLoopCommonModes = "kCFRunLoopCommonModes";
+inline constexpr RunLoopMode kRunLoopDefaultMode = "kCFRunLoopDefaultMode";
+
+// The calling thread's run loop (made on first use; not owned by the caller).
+[[nodiscard]] RunLoop* runLoopGetCurrent();
+void runLoopAddSource(RunLoop* loop, RunLoopSource* source, RunLoopMode mode);
+// Runs the calling thread's run loop until it is stopped.
+void runLoopRun();
+void runLoopStop(RunLoop* loop);
+
+}  // namespace vyx::os
