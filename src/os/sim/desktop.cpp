@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "os/application.h"
 #include "os/main_queue.h"
 #include "os/sim/desktop_impl.h"
 
@@ -66,6 +67,16 @@ void dispatchAsyncMain(std::function<void()> block) {
 bool isMainThread() {
   sim::Desktop* desktop = sim::Desktop::current();
   return desktop != nullptr && desktop->impl().main.isMainThread();
+}
+
+}  // namespace vyx::os
+
+namespace vyx::os {
+
+void applicationRun() {
+  sim::Desktop* desktop = sim::Desktop::current();
+  if (desktop == nullptr) return;
+  desktop->impl().main.run();
 }
 
 }  // namespace vyx::os

@@ -80,6 +80,10 @@ struct DesktopOptions {
   // Start a thread that runs the main loop. Without it, the program's own
   // call to applicationRun makes its thread the main thread.
   bool ownMainThread = true;
+  // The text of arrow, navigation and function keys: the control
+  // characters a key layout gives them (Left 28, Home 1, ...), as an event
+  // tap sees them, or AppKit's U+F700 range (Up U+F700, Left U+F702, ...).
+  bool functionKeyText = false;
   // Screen size, for centring windows.
   Size screen{1440, 900};
 };
