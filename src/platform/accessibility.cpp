@@ -1,0 +1,15 @@
+#include "platform/accessibility.h"
+
+#include "os/accessibility.h"
+
+namespace vyx {
+
+bool checkAccessibility() {
+  return os::axIsProcessTrusted();
+}
+
+void promptAccessibility() {
+  (void)os::axIsProcessTrustedWithOptions(true);
+}
+
+}  // namespace vyx
