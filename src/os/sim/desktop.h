@@ -30,6 +30,7 @@
 #include "os/events.h"
 #include "os/pasteboard.h"
 #include "os/ui_types.h"
+#include "os/views.h"
 
 namespace vyx::os::sim {
 
@@ -155,16 +156,22 @@ struct ViewSnapshot {
   std::string text;
   std::string placeholder;
   bool editable = false;
+  bool bezeled = false;
+  bool drawsBackground = false;
+  bool focused = false;  // the window's first responder
   Font font;
   Color textColor;
   TextAlignment alignment = TextAlignment::natural;
+  LineBreakMode lineBreakMode = LineBreakMode::clipping;
+  int64_t maximumNumberOfLines = 0;
   // Layer.
   bool wantsLayer = false;
   std::optional<Color> layerBackground;
   double borderWidth = 0;
   std::optional<Color> borderColor;
   double cornerRadius = 0;
-  std::vector<Color> gradientColors;
+  std::vector<Color> gradientColors;  // empty: no gradient layer
+  Rect gradientFrame;
   Point gradientStart;
   Point gradientEnd;
   // Button.
@@ -178,7 +185,11 @@ struct ViewSnapshot {
   int64_t material = 0;
   int64_t blendingMode = 0;
   int64_t state = 0;
-  // Table: columns (identifier, title, width) and rows as the data source gives them.
+  // Scroll view.
+  bool hasVerticalScroller = false;
+  // Table: columns (identifier, title, width as "%g") and rows as the data
+  // source gave them at the last reload.
+  bool hasDataSource = false;
   std::vector<std::vector<std::string>> columns;
   std::vector<std::vector<std::string>> rows;
   int64_t selectedRow = -1;
@@ -192,6 +203,8 @@ struct WindowSnapshot {
   std::string title;
   Rect frame;  // content rectangle on the screen
   uint64_t styleMask = 0;
+  uint32_t backing = 0;
+  bool deferred = false;
   bool visible = false;
   bool key = false;
   bool titleHidden = false;
@@ -346,21 +359,36 @@ class Desktop final {
   // shown so far, dismissed ones included.
   [[nodiscard]] std::optional<AlertSnapshot> currentAlert();
   [[nodiscard]] std::vector<AlertSnapshot> alertHistory();
-  // Presses a button of the current alert; false when none is shown.
+  // Presses a button of the current alert; false when none is shown or it
+  // has no such button. Off the main thread it returns once the alert has
+  // closed and the main queue has run what it can (up to a next alert).
   bool dismissAlert(std::string_view button = "OK");
+  // Alerts the program created and has not released yet.
+  [[nodiscard]] int64_t liveAlerts();
+  // Every window the program made and has not released, in order of
+  // creation; window(id) is nullopt for a released or unknown one.
   [[nodiscard]] std::vector<WindowSnapshot> windows();
   [[nodiscard]] std::optional<WindowSnapshot> window(size_t id);
-  // The window's button with this title, clicked; false when there is none.
+  // The operations below act on a shown window as the person's mouse and
+  // keyboard would, making it key first; false when it is not shown.
+  // The window's button with this title, clicked (its action sent to its
+  // target); false when there is none.
   bool clickButton(size_t windowID, std::string_view title);
   // Return pressed in the window: its button with key equivalent "\r".
   bool pressReturn(size_t windowID);
-  // Types into the window's editable field found by its placeholder.
+  // Types into the window's editable field found by its placeholder, which
+  // takes the focus.
   bool setFieldText(size_t windowID, std::string_view placeholder, std::string_view text);
+  // Selects a row of the window's first table (-1: none); false when the
+  // table has no such row.
   bool selectTableRow(size_t windowID, int64_t row);
-  // The title bar's close button.
+  // The title bar's close button (closable windows): hides the window
+  // without telling the program; false when there is none.
   bool closeWindow(size_t windowID);
-  // Drawings from the same view tree.
+  // Drawings from the same view tree, as SVG documents; the window's is
+  // empty for an unknown window. Same tree, same bytes.
   [[nodiscard]] std::string windowSvg(size_t windowID);
+  // The menu bar with the status item, and its menu open below it.
   [[nodiscard]] std::string statusMenuSvg();
 
   // The simulation's inside, for the sim's own files.

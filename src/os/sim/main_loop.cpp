@@ -62,9 +62,24 @@ void MainLoop::runControl(std::unique_lock<std::mutex>& lock) {
     lock.unlock();
     item->work();
     lock.lock();
+    endModalIfDone(lock);
     item->done = true;
     doneCv_.notify_all();
   }
+}
+
+// Control work that ends the innermost modal loop (a button pressed) counts
+// it out before its caller is released, so that a caller who then waits for
+// queued work does not take the closing loop for one still shown.
+void MainLoop::endModalIfDone(std::unique_lock<std::mutex>& lock) {
+  if (modals_.empty() || modals_.back()->ended) return;
+  Modal* modal = modals_.back();
+  lock.unlock();
+  const bool finished = (*modal->done)();
+  lock.lock();
+  if (!finished) return;
+  modal->ended = true;
+  --modalDepth_;
 }
 
 SimClock::time_point MainLoop::nextDueLocked() const {
@@ -136,9 +151,12 @@ bool MainLoop::serveOnce(bool modal, std::unique_lock<std::mutex>& lock) {
 
 void MainLoop::runModal(const std::function<bool()>& done) {
   std::unique_lock lock(mu_);
+  Modal modal{&done};
+  modals_.push_back(&modal);
   ++modalDepth_;
   doneCv_.notify_all();
   for (;;) {
+    if (modal.ended) break;
     lock.unlock();
     const bool finished = done();
     lock.lock();
@@ -146,7 +164,8 @@ void MainLoop::runModal(const std::function<bool()>& done) {
     if (controls_.empty()) cv_.wait(lock);
     if (!serveOnce(true, lock)) break;
   }
-  --modalDepth_;
+  modals_.pop_back();
+  if (!modal.ended) --modalDepth_;
 }
 
 uint64_t MainLoop::addTimer(double interval, bool repeats, std::function<void()> fire) {

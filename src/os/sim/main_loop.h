@@ -17,6 +17,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "os/sim/clock.h"
 
@@ -68,11 +69,16 @@ class MainLoop final {
     std::function<void()> work;
     bool done = false;
   };
+  struct Modal {
+    const std::function<bool()>* done = nullptr;
+    bool ended = false;  // counted out of modalDepth_ already
+  };
 
   // One pass: control work, then (outside a modal) due timers and one block.
   // Returns false when the loop was stopped.
   bool serveOnce(bool modal, std::unique_lock<std::mutex>& lock);
   void runControl(std::unique_lock<std::mutex>& lock);
+  void endModalIfDone(std::unique_lock<std::mutex>& lock);
   bool fireOneDueTimer(std::unique_lock<std::mutex>& lock);
   [[nodiscard]] SimClock::time_point nextDueLocked() const;
 
@@ -91,6 +97,7 @@ class MainLoop final {
   std::map<uint64_t, Timer> timers_;  // guarded by mu_, fired on the main thread
   uint64_t nextTimerId_ = 1;
   std::atomic<int> modalDepth_{0};  // written on the main thread
+  std::vector<Modal*> modals_;      // main thread only, innermost last
 };
 
 // Ends the process with a message when the caller is not the main thread:
