@@ -17,6 +17,10 @@ Desktop::Desktop(DesktopOptions options) : impl_(std::make_unique<Impl>(std::mov
   if (impl_->options.ownMainThread) {
     impl_->ownMain = std::thread([this] { impl_->main.run(); });
     while (!impl_->main.hasMainThread()) std::this_thread::yield();
+  } else {
+    // The program's own thread: it builds its interface here, then runs the
+    // loop through applicationRun.
+    impl_->main.bindMainThread();
   }
 }
 

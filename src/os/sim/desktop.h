@@ -78,8 +78,9 @@ struct DesktopOptions {
   std::chrono::milliseconds tapTimeout{1000};
   // Timers and the main loop's time follow advance() alone, not real time.
   bool drivenClock = false;
-  // Start a thread that runs the main loop. Without it, the program's own
-  // call to applicationRun makes its thread the main thread.
+  // Start a thread that runs the main loop. Without it, the thread that
+  // makes the Desktop is the main thread, and runs the loop when it calls
+  // applicationRun.
   bool ownMainThread = true;
   // The text of arrow, navigation and function keys: the control
   // characters a key layout gives them (Left 28, Home 1, ...), as an event

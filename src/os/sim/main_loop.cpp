@@ -17,6 +17,12 @@ void MainLoop::run() {
   runControl(lock);
 }
 
+void MainLoop::bindMainThread() {
+  const std::lock_guard lock(mu_);
+  mainId_ = std::this_thread::get_id();
+  hasMain_ = true;
+}
+
 void MainLoop::stop() {
   const std::lock_guard lock(mu_);
   stopped_ = true;

@@ -32,6 +32,9 @@ class MainLoop final {
   // The calling thread becomes the main thread and serves the loop until
   // stop(). Control work still queued at that point runs before it returns.
   void run();
+  // Makes the calling thread the main thread before the loop runs, so that
+  // start-up can build the user interface there and then call run().
+  void bindMainThread();
   // Ends run() (and any modal loop); later control calls return at once.
   void stop();
   [[nodiscard]] bool isMainThread() const;
