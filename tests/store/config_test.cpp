@@ -181,6 +181,36 @@ TEST_F(ConfigTest, SaveWritesTheFixedLayoutAndKeepsAnExistingMode) {
   EXPECT_NE(readText(file("config.yaml")).find("\nexcluded_apps: []\n"), std::string::npos);
 }
 
+// A hand-edited file may name characters by their escapes; after the menu
+// excludes an application, the settings written must load again unchanged.
+TEST_F(ConfigTest, EscapedCharactersSurviveASaveAndTheNextStart) {
+  LoadedConfig first = loadFrom(
+      "primary_language: \"r\\u2028u\"\n"
+      "excluded_apps:\n"
+      "  - \"a\\x7fb\"\n  - \"\\uFFFE\"\n  - \"\\uFFFF\\u0085\\u2029\"\n"
+      "  - \"\\uFEFFbom\"\n  - \"nul\\0 esc\\e c1\\x9f\"\n  - \"tab\\t \\\" \\\\ \\U0001F600\"\n");
+  ASSERT_FALSE(first.error.has_value()) << first.error->message();
+  const Apps read = {
+      "a\x7f"
+      "b",
+      "\uFFFE",
+      "\uFFFF\u0085\u2029",
+      "\uFEFFbom",
+      std::string("nul\0 esc\x1b c1\u009f", 14),
+      "tab\t \" \\ \U0001F600"};
+  ASSERT_EQ(first.config->ExcludedApps, read);
+  ASSERT_TRUE(first.config->AddExcludedApp("com.new"));
+  ASSERT_TRUE(SaveConfig(*first.config).ok());
+
+  LoadedConfig next = LoadConfig();
+  ASSERT_FALSE(next.error.has_value()) << next.error->message() << "\n"
+                                       << readText(file("config.yaml"));
+  EXPECT_EQ(next.config->PrimaryLanguage, "r\u2028u");
+  Apps saved = read;
+  saved.emplace_back("com.new");
+  EXPECT_EQ(next.config->ExcludedApps, saved);
+}
+
 TEST_F(ConfigTest, SaveFailuresAreReturnedAndMemoryKeepsTheChange) {
   // The directory's place is taken by a file.
   writeText(root_ + "/plain", "x");
