@@ -178,7 +178,7 @@ class FakeScreen final {
 };
 
 inline constexpr const char* kRuWords =
-    "привет\nмир\nдом\nкак\nдела\nя\nи\nв\nна\nне\nчто\nэто\nслово\nработа\nделать\n";
+    "привет\nпри\nмир\nдом\nкак\nдела\nя\nи\nв\nна\nне\nчто\nэто\nслово\nработа\nделать\n";
 inline constexpr const char* kEnWords = "hello\nworld\nhouse\nthe\nword\nwork\nand\nto\n";
 
 // The whole pipeline on a FakeScreen, with a person's keyboard.
@@ -197,7 +197,9 @@ class PipelineRig final {
 
   // A person presses and releases one key; what gets through reaches the field.
   void press(uint16_t keycode, char32_t ch, int64_t flags = 0) {
-    if (!app->onKeyEvent(keycode, ch, flags)) screen.deliver(keycode, ch);
+    // A shortcut reaches the application but types nothing there.
+    const bool shortcut = (flags & (kFlagCommand | kFlagControl)) != 0;
+    if (!app->onKeyEvent(keycode, ch, flags)) screen.deliver(keycode, shortcut ? 0 : ch);
     if (!app->onKeyUp(keycode)) keyUpsDelivered++;
   }
   void type(std::string_view text) {
