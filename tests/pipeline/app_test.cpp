@@ -117,6 +117,24 @@ TEST(AppUndo, CmdZIsRefusedLateAfterEditsAndInAnotherApp) {
   EXPECT_GT(rig.app->generation(), gen);
 }
 
+// Typing on while a fix is typed: the fix ends by selecting the Russian
+// layout, so the next word starts with keys given on QWERTY and ends with
+// keys given on the Russian layout. The program made the mix; it undoes it.
+TEST(AppTyping, WordMixedByTheProgramsOwnLayoutSwitchIsRestored) {
+  PipelineRig rig;
+  rig.screen.holdReplace(true);
+  rig.typeKeys("cgfcb,j!");  // спасибо! with QWERTY selected
+  ASSERT_TRUE(rig.screen.waitReplaceEntered());
+  rig.typeKeys(" h");  // held while the fix is typed
+  rig.screen.holdReplace(false);
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.screen.text(), "спасибо! h");
+  rig.typeKeys("ello ");  // now on the Russian layout: уддщ
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.screen.text(), "спасибо! hello ");
+  EXPECT_FALSE(rig.screen.russianLayout);
+}
+
 TEST(AppDoubleShift, ConvertsTheWordBeingTyped) {
   PipelineRig rig;
   rig.type("ghbdtn");
