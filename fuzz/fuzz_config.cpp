@@ -31,8 +31,9 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
   const char* dir = ::mkdtemp(shm);
   if (dir == nullptr) dir = ::mkdtemp(tmp);
   if (dir == nullptr) std::abort();
-  ::setenv("VYX_CONFIG_DIR", dir, 1);
-  ::unsetenv("PELORANT_CONFIG_DIR");
+  // Before any input runs, on the only thread there is.
+  ::setenv("VYX_CONFIG_DIR", dir, 1);  // NOLINT(concurrency-mt-unsafe)
+  ::unsetenv("PELORANT_CONFIG_DIR");   // NOLINT(concurrency-mt-unsafe)
   configDir = dir;
   configFile = configDir + "/config.yaml";
   std::atexit(removeConfigDir);

@@ -177,7 +177,7 @@ TEST_F(ExceptionStoreTest, UndecodableFileIsMovedAsideAndTheStoreStartsEmpty) {
   for (const std::string& bad :
        {std::string("{\"entries\": [{\"word\": \"x\", \"added\": \"soon\"}]}"),
         std::string("{\"entries\": []} trailing"), std::string("\x00\x01", 2),
-        std::string("{\"entries\": [{\"word\": \"w\"}]}\0garbage", 36),
+        std::string(R"({"entries": [{"word": "w"}]})") + '\0' + "garbage",
         std::string("{\"entries\": [{\"word\": 12}]}")}) {
     auto s = openWith(bad);
     ASSERT_NE(s, nullptr);
