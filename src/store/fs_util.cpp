@@ -59,14 +59,13 @@ std::string sizeText(size_t bytes) {
   return std::to_string(bytes) + " bytes";
 }
 
+// Refusals are no failures of the system, so they carry no errno.
 Error tooLarge(std::string_view op, std::string_view path, size_t maxBytes) {
-  return Error(std::string(op) + " " + std::string(path) + ": larger than " + sizeText(maxBytes),
-               EFBIG);
+  return Error(std::string(op) + " " + std::string(path) + ": larger than " + sizeText(maxBytes));
 }
 
 Error contentsTooLarge(std::string_view path, size_t maxBytes) {
-  return Error("write " + std::string(path) + ": new contents larger than " + sizeText(maxBytes),
-               EFBIG);
+  return Error("write " + std::string(path) + ": new contents larger than " + sizeText(maxBytes));
 }
 
 }  // namespace
@@ -139,7 +138,7 @@ Status mkdirAll(const std::string& path, mode_t mode) {
 Status checkStoredFile(std::string_view op, const std::string& path, const struct stat& st,
                        size_t maxBytes) {
   if (!S_ISREG(st.st_mode)) {
-    return Error(std::string(op) + " " + path + ": not a regular file", EINVAL);
+    return Error(std::string(op) + " " + path + ": not a regular file");
   }
   if (static_cast<uintmax_t>(st.st_size) > maxBytes) return tooLarge(op, path, maxBytes);
   return {};
