@@ -83,34 +83,18 @@ TEST(Unicode, TrimSpaceUsesUnicodeWhiteSpace) {
   EXPECT_EQ(trimSpace("\x80\x80\x80\u2003"), "\x80\x80\x80");
 }
 
-// Texts of 2 GiB and more, on address space that is reserved but never
-// touched except at its ends: no memory is spent on the middle.
-class HugeText final {
- public:
-  explicit HugeText(size_t size) : size_(size) {
-    void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE,
-                     MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-    if (p != MAP_FAILED) bytes_ = static_cast<char*>(p);
-  }
-  ~HugeText() {
-    if (bytes_ != nullptr) ::munmap(bytes_, size_);
-  }
-  HugeText(const HugeText&) = delete;
-  HugeText& operator=(const HugeText&) = delete;
-  [[nodiscard]] char* data() const { return bytes_; }
-
- private:
-  size_t size_;
-  char* bytes_ = nullptr;
-};
-
 TEST(Utf8, LengthsBeyondThirtyTwoBitsAreKeptWhole) {
   if constexpr (sizeof(size_t) < 8) GTEST_SKIP() << "no such lengths here";
-  constexpr size_t kLengths[] = {(size_t{1} << 31) + 1, (size_t{1} << 32) + 5};
-  const HugeText text(kLengths[1]);
-  if (text.data() == nullptr) GTEST_SKIP() << "cannot reserve the address space";
+  static constexpr size_t kLengths[] = {(size_t{1} << 31) + 1, (size_t{1} << 32) + 5};
+  // Address space reserved but never touched except at the ends: no memory
+  // is spent on the middle.
+  void* p = ::mmap(nullptr, kLengths[1], PROT_READ | PROT_WRITE,
+                   MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  if (p == MAP_FAILED) GTEST_SKIP() << "cannot reserve the address space";
+  const std::unique_ptr<char, void (*)(char*)> text(static_cast<char*>(p),
+                                                    [](char* q) { ::munmap(q, kLengths[1]); });
+  char* const s = text.get();
   for (const size_t len : kLengths) {
-    char* const s = text.data();
     s[0] = ' ';
     s[1] = 'a';
     s[len - 2] = 'b';
@@ -119,7 +103,6 @@ TEST(Utf8, LengthsBeyondThirtyTwoBitsAreKeptWhole) {
     const std::string_view trimmed = trimSpace(view);
     EXPECT_EQ(trimmed.data(), s + 1) << len;
     EXPECT_EQ(trimmed.size(), len - 2) << len;
-
     // Each byte between is a NUL, one code point each: the walk must go
     // beyond the first five.
     size_t seen = 0;
