@@ -1,22 +1,57 @@
-// Any bytes as config.yaml: decoding must not crash, and a record that can
-// be saved must read back unchanged.
+// Any bytes as config.yaml: loading must not crash, and whatever settings it
+// produced must save and load back, from the file on disk, to the very same
+// settings with no error (a hand-edited file, then the menu's save, then the
+// next start).
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
-#include <string_view>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
 
 #include "store/config.h"
 
+namespace {
+std::string configDir;
+std::string configFile;
+
+void removeConfigDir() {
+  std::remove(configFile.c_str());
+  ::rmdir(configDir.c_str());
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
+  // In memory where there is such a file system: rewriting a file on a disk
+  // file system costs a flush each time.
+  char shm[] = "/dev/shm/vyx-fuzz-config-XXXXXX";
+  char tmp[] = "/tmp/vyx-fuzz-config-XXXXXX";
+  const char* dir = ::mkdtemp(shm);
+  if (dir == nullptr) dir = ::mkdtemp(tmp);
+  if (dir == nullptr) std::abort();
+  // Before any input runs, on the only thread there is.
+  ::setenv("VYX_CONFIG_DIR", dir, 1);  // NOLINT(concurrency-mt-unsafe)
+  ::unsetenv("PELORANT_CONFIG_DIR");   // NOLINT(concurrency-mt-unsafe)
+  configDir = dir;
+  configFile = configDir + "/config.yaml";
+  std::atexit(removeConfigDir);
+  return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string_view text(reinterpret_cast<const char*>(data), size);
-  vyx::Config config;
-  (void)vyx::decodeConfig(text, config);
-  vyx::Result<std::string> saved = vyx::encodeConfig(config);
-  if (!saved) return 0;
-  vyx::Config back;
-  back.ExcludedApps = {"sentinel"};
-  const vyx::Status status = vyx::decodeConfig(*saved, back);
-  if (!status || back.Enabled != config.Enabled || back.PrimaryLanguage != config.PrimaryLanguage ||
-      back.MinWordLength != config.MinWordLength || back.ExcludedApps != config.ExcludedApps) {
+  {
+    std::ofstream out(configFile, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+  }
+  const vyx::LoadedConfig first = vyx::LoadConfig();
+  if (!vyx::SaveConfig(*first.config)) __builtin_trap();
+  const vyx::LoadedConfig back = vyx::LoadConfig();
+  const vyx::Config& a = *first.config;
+  const vyx::Config& b = *back.config;
+  if (back.error || b.Enabled != a.Enabled || b.PrimaryLanguage != a.PrimaryLanguage ||
+      b.MinWordLength != a.MinWordLength || b.ExcludedApps != a.ExcludedApps) {
     __builtin_trap();
   }
   return 0;

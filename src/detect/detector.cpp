@@ -115,6 +115,9 @@ Detector::Answer Detector::check(std::u32string_view word, const CustomWordSet& 
   }
   if (allSame(word)) return {};
 
+  if (isMixedScript(word)) {
+    if (Answer mixed = checkMixed(word); mixed.wrong) return mixed;
+  }
   const std::string_view script = detectScript(word);
   if (script == kScriptCyrillic) return checkCyrillic(word);
   if (script == kScriptLatin) return checkLatin(word);

@@ -27,6 +27,9 @@ struct Decision {
   char32_t punct = 0;  // punctuation to type after the fixed word; 0 for none
 };
 
+// Whether the word holds both Latin and Cyrillic letters.
+[[nodiscard]] bool isMixedScript(std::u32string_view word);
+
 class Detector final {
  public:
   // Both dictionaries must outlive the detector.
@@ -53,6 +56,9 @@ class Detector final {
   // Everything below runs with mu held.
   Answer check(std::u32string_view word, const CustomWordSet& set);
   Answer checkLatin(std::u32string_view word);
+  // A word with Latin and Cyrillic letters, read whole on the one layout that
+  // makes it a word; not wrong when neither or both do.
+  Answer checkMixed(std::u32string_view word);
   Answer checkCyrillic(std::u32string_view word);
   CustomAnswer checkCustom(std::u32string_view word, const StringSet& set);
   [[nodiscard]] int64_t lemmaRank(std::u32string_view w) const;

@@ -107,14 +107,14 @@ std::string quote(std::string_view s) {
   out.reserve(s.size() + 2);
   out += '"';
   const auto* bytes = reinterpret_cast<const uint8_t*>(s.data());
-  const auto len = static_cast<int32_t>(s.size());
-  int32_t i = 0;
+  const size_t len = s.size();
+  size_t i = 0;
   while (i < len) {
-    const int32_t start = i;
+    const size_t start = i;
     UChar32 c = 0;
     U8_NEXT(bytes, i, len, c);
     if (c < 0) {  // each byte of an ill-formed sequence on its own
-      for (int32_t j = start; j < i; ++j) {
+      for (size_t j = start; j < i; ++j) {
         out += "\\x";
         appendHex(out, bytes[j], 2);
       }

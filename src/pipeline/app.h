@@ -103,7 +103,8 @@ class App final {
   void runReplacementJob(const replacementJob& job);
   void runSelectionJob(const replacementJob& job);
   void synthesizeBoundary(const replacementJob& job) const;
-  bool appChanged(const replacementJob& job);
+  // Whether the job's application (when it has one) is no longer front.
+  bool appChanged(const replacementJob& job, const std::string& front);
 
   // Held input.
   std::pair<bool, bool> deferWhileBusy(uint16_t keycode, char32_t ch, int64_t flags);

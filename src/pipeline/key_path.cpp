@@ -43,7 +43,15 @@ bool breaksContext(uint16_t keycode, char32_t ch, int64_t flags) {
 }  // namespace
 
 bool App::processKeyEvent(uint16_t keycode, char32_t ch, int64_t flags, MonoTime at) {
-  if (!enabled()) return false;
+  if (!enabled()) {
+    // While corrections are paused the keys still reach the application, so
+    // the word being typed, the last fix and the retype watch would no longer
+    // match the screen when they resume. Each such key leaves the context as
+    // a fresh start would, however and whenever the switch is flipped back. A
+    // modifier alone changes no text and keeps it.
+    if (ch != 0 || !isModifierKey(keycode)) invalidateContext();
+    return false;
+  }
 
   if (doubleShift.Observe(keycode, ch, flags, at)) {
     (void)convertCurrentWord();

@@ -133,6 +133,9 @@ void App::replayKey(bool afterMouseDown, const deferredKey& key) {
   try {
     const std::lock_guard replaceLock(replaceMu);
     if (!afterMouseDown && !key.app.empty() && frontmost() != key.app) {
+      // A modifier already reached the application when it was pressed:
+      // nothing of it is lost, so it is no drop to count or report.
+      if (key.passthrough) return;
       metricQueueDrops.fetch_add(1);
       vlog("skip_reason: %s", "deferred-app-changed");
       return;

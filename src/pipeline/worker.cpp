@@ -55,8 +55,8 @@ void App::runReplacementWorker() {
   done->raise();
 }
 
-bool App::appChanged(const replacementJob& job) {
-  if (job.app.empty() || frontmost() == job.app) return false;
+bool App::appChanged(const replacementJob& job, const std::string& front) {
+  if (job.app.empty() || front == job.app) return false;
   metricQueueDrops.fetch_add(1);
   vlog("skip_reason: %s", "app-changed");
   return true;
@@ -68,7 +68,8 @@ void App::runReplacementJob(const replacementJob& job) {
     return;
   }
   const std::lock_guard replaceLock(replaceMu);
-  if (appChanged(job)) return;
+  const std::string front = frontmost();
+  if (appChanged(job, front)) return;
   const InjectingScope injectingScope;
 
   if (contextGen.load() != job.generation) {
@@ -82,8 +83,15 @@ void App::runReplacementJob(const replacementJob& job) {
   if (job.kind == jobKindFix) metricConversions.fetch_add(1);
 
   // An invalidation while the text was typed: what was typed stays, but the
-  // screen no longer matches anything worth recording.
-  if (contextGen.load() != job.generation) return;
+  // screen no longer matches anything worth recording. The Enter the user
+  // pressed is still theirs (a space or a mark was typed with the text), as
+  // long as it goes where they typed it and nowhere else.
+  if (contextGen.load() != job.generation) {
+    if (job.kind == jobKindFix && job.boundary == 10 && frontmost() == front) {
+      synthesizeBoundary(job);
+    }
+    return;
+  }
 
   if (job.kind == jobKindFix) {
     if (job.boundary == 10) {
@@ -112,7 +120,7 @@ void App::runReplacementJob(const replacementJob& job) {
 }
 
 void App::runSelectionJob(const replacementJob& job) {
-  if (appChanged(job)) return;
+  if (appChanged(job, frontmost())) return;
   if (contextGen.load() != job.generation) {
     metricQueueDrops.fetch_add(1);
     vlog("skip_reason: %s", "stale-generation");

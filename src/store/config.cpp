@@ -3,10 +3,16 @@
 #include <cerrno>
 #include <mutex>
 
+#include "log/logger.h"
 #include "store/fs_util.h"
 #include "text/unicode.h"
 
 namespace vyx {
+
+namespace {
+// Far above any real settings file; a bigger one is not read.
+constexpr size_t kConfigMaxBytes = size_t{1} << 20;
+}  // namespace
 
 bool Config::IsAppExcluded(std::string_view app) const {
   if (app.empty()) return false;
@@ -38,11 +44,17 @@ bool Config::AddExcludedApp(std::string_view app) {
 
 LoadedConfig LoadConfig() {
   LoadedConfig out{std::make_unique<Config>(), std::nullopt};
-  Result<std::string> text = readFile(configPath());
+  const std::string path = configPath();
+  Result<std::string> text = readFile(path, kConfigMaxBytes);
   if (!text) {
     // A file that exists but cannot be read is still the user's: it is left
-    // alone, and only a missing one is created.
-    if (text.error().sysErrno() == ENOENT) (void)SaveConfig(*out.config);
+    // alone (SaveConfig will not overwrite one that is too large or not a
+    // file), and only a missing one is created.
+    if (text.error().sysErrno() == ENOENT) {
+      (void)SaveConfig(*out.config);
+    } else {
+      logf("config: %v — using the defaults", text.error());
+    }
     return out;
   }
   if (Status s = decodeConfig(*text, *out.config); !s) out.error = s.error();
@@ -54,7 +66,7 @@ Status SaveConfig(const Config& config) {
   if (Status s = mkdirAll(parentDir(path), 0700); !s) return s;
   Result<std::string> text = encodeConfig(config);
   if (!text) return text.error();
-  return writeFile(path, *text, 0600);
+  return writeFile(path, *text, 0600, kConfigMaxBytes);
 }
 
 }  // namespace vyx

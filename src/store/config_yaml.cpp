@@ -4,10 +4,12 @@
 
 #include <map>
 #include <mutex>
+#include <utility>
 
 #include "log/format.h"
 #include "store/config.h"
 #include "store/utf8_valid.h"
+#include "text/utf8.h"
 
 namespace vyx {
 
@@ -15,13 +17,23 @@ namespace {
 
 // The characters a YAML stream may hold: tab, line breaks and printable
 // ones. The parser mangles the others (a NUL byte becomes a broken one).
-bool yamlPrintable(std::string_view text) {
+bool yamlPrintableChar(char32_t c) {
+  return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0x7E) || c == 0x85 ||
+         (c >= 0xA0 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) || c >= 0x10000;
+}
+
+// The character at s[i], moving i past it; a byte that starts no
+// well-formed sequence reads as U+FFFD (callers check UTF-8 first).
+char32_t nextChar(std::string_view s, size_t& i) {
   char32_t c = 0;
+  const size_t len = decodeUtf8At(s, i, c);
+  i += len == 0 ? 1 : len;
+  return len == 0 ? 0xFFFD : c;
+}
+
+bool yamlPrintable(std::string_view text) {
   for (size_t i = 0; i < text.size();) {
-    i += decodeUtf8At(text, i, c);
-    const bool ok = c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0x7E) || c == 0x85 ||
-                    (c >= 0xA0 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) || c >= 0x10000;
-    if (!ok) return false;
+    if (!yamlPrintableChar(nextChar(text, i))) return false;
   }
   return true;
 }
@@ -114,23 +126,78 @@ class Decoder final {
   std::vector<std::string> problems_;
 };
 
-// Whether a plain scalar could not carry this text unchanged: one that a
-// reader would take for a boolean or a number, or one holding characters
-// that plain style folds away (control characters such as a carriage return).
-bool needsQuotes(const std::string& s) {
-  for (const char c : s) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return true;
+// Whether a character may stand as itself inside a double-quoted scalar and
+// read back unchanged: printable, and neither a line break (which reading
+// folds), the byte order mark, nor a tab (kept, but only as its escape is it
+// plain to see).
+bool standsAsItself(char32_t c) {
+  return c >= 0x20 && c != 0x85 && c != 0x2028 && c != 0x2029 && c != 0xFEFF &&
+         yamlPrintableChar(c);
+}
+
+void appendEscape(std::string& out, char32_t c) {
+  switch (c) {
+    case '"':
+      out += "\\\"";
+      return;
+    case '\\':
+      out += "\\\\";
+      return;
+    case '\t':
+      out += "\\t";
+      return;
+    case '\n':
+      out += "\\n";
+      return;
+    case '\r':
+      out += "\\r";
+      return;
+    default:
+      break;
   }
-  const YAML::Node n(s);
+  if (standsAsItself(c)) {
+    appendUtf8(out, c);
+    return;
+  }
+  const auto [prefix, digits] = c <= 0xFF     ? std::pair{"\\x", 2}
+                                : c <= 0xFFFF ? std::pair{"\\u", 4}
+                                              : std::pair{"\\U", 8};
+  out += prefix;
+  for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) {
+    out += "0123456789ABCDEF"[(c >> shift) & 0xF];
+  }
+}
+
+// A double-quoted scalar in which every character that could not stand as
+// itself is escaped, so that reading gives back exactly these characters.
+// The emitter cannot do that: it writes U+007F and U+FFFE raw (which the
+// reader then refuses) and turns U+FFFE into U+FFFD when quoting.
+std::string escapedScalar(std::string_view s) {
+  std::string out = "\"";
+  for (size_t i = 0; i < s.size();) appendEscape(out, nextChar(s, i));
+  out += '"';
+  return out;
+}
+
+// Whether a plain scalar could not carry this text unchanged: one that a
+// reader would take for a boolean or a number, or one holding a character
+// that does not stand as itself.
+bool needsQuotes(std::string_view s) {
+  for (size_t i = 0; i < s.size();) {
+    if (!standsAsItself(nextChar(s, i))) return true;
+  }
+  const YAML::Node n{std::string(s)};
   bool b = false;
   double d = 0;
   return YAML::convert<bool>::decode(n, b) || YAML::convert<double>::decode(n, d);
 }
 
 Result<std::string> scalarText(const std::string& s) {
+  // The reader refuses what is not UTF-8, so it is never written.
+  if (!isValidUtf8(s)) return Error("yaml: invalid UTF-8");
+  if (needsQuotes(s)) return escapedScalar(s);
   YAML::Emitter e;
   e.SetOutputCharset(YAML::EmitNonAscii);
-  if (needsQuotes(s)) e << YAML::DoubleQuoted;
   e << s;
   if (!e.good()) return Error("yaml: " + e.GetLastError());
   return std::string(e.c_str(), e.size());

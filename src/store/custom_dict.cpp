@@ -26,6 +26,9 @@ timespec modificationTime(const struct stat& st) {
 #endif
 }
 
+// A user word list of a few MB is already very large; a bigger file is not read.
+constexpr size_t kCustomDictMaxBytes = size_t{16} << 20;
+
 constexpr std::string_view kHeader =
     "# Свой словарь Vyx. Одно слово в строке, регистр не важен.\n"
     "# Строки, начинающиеся с «#», и пустые строки пропускаются.\n"
@@ -97,7 +100,15 @@ void CustomDictPoller::check() {
       static_cast<int64_t>(st.st_size) == lastSize) {
     return;
   }
-  Result<std::string> text = readFile(path);
+  if (Status s = checkStoredFile("read", path, st, kCustomDictMaxBytes); !s) {
+    // Remembered like a load, so that the line is written once per change of
+    // the file; the previous words stay.
+    lastSize = static_cast<int64_t>(st.st_size);
+    lastMtime = mtime;
+    logf("custom dict: %v — not loaded", s.error());
+    return;
+  }
+  Result<std::string> text = readFile(path, kCustomDictMaxBytes);
   if (!text) return;  // the previous words stay; the next tick tries again
   lastSize = static_cast<int64_t>(st.st_size);
   lastMtime = mtime;

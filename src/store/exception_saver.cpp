@@ -11,6 +11,12 @@
 
 namespace vyx {
 
+namespace {
+// Tens of thousands of exceptions take a few MB; a file many times that size
+// is not read, and the store never writes one.
+constexpr size_t kExceptionsMaxBytes = size_t{64} << 20;
+}  // namespace
+
 Result<std::shared_ptr<ExceptionStore>> NewExceptionStore(ExceptionStoreOptions options) {
   Result<std::string> dir = defaultConfigDir();
   if (!dir) return Error::wrap("resolve config dir", dir.error());
@@ -27,7 +33,7 @@ Result<std::shared_ptr<ExceptionStore>> NewExceptionStore(ExceptionStoreOptions 
 }
 
 Status ExceptionStore::load() {
-  Result<std::string> text = readFile(path);
+  Result<std::string> text = readFile(path, kExceptionsMaxBytes);
   if (!text) {
     if (text.error().sysErrno() == ENOENT) return {};
     return text.error();
@@ -100,7 +106,7 @@ void ExceptionStore::flushOnce() {
   Status status = [&]() -> Status {
     Result<std::string> text = encodeExceptionsFile(file);
     if (!text) return text.error();
-    return writeFileAtomic(path, *text, 0600);
+    return writeFileAtomic(path, *text, 0600, kExceptionsMaxBytes);
   }();
   if (!status) logf("ExceptionStore: persist failed: %v", status.error());
   if (options.onSaved) options.onSaved(status);

@@ -268,6 +268,12 @@ std::string replaceLoneSurrogateEscapes(std::string_view text) {
 }  // namespace
 
 Result<ExceptionsFile> decodeExceptionsFile(std::string_view text) {
+  // The parser takes a NUL byte for the end of its input, so whatever
+  // followed one would be dropped without a word; JSON has no place for a
+  // raw NUL anywhere.
+  if (const size_t nul = text.find('\0'); nul != std::string_view::npos) {
+    return Error("decode exceptions: NUL byte at offset " + std::to_string(nul));
+  }
   // Stray bytes that are not UTF-8 become U+FFFD instead of condemning the
   // whole file, and so do escapes of half a surrogate pair.
   const std::string clean = replaceLoneSurrogateEscapes(encodeUtf8(decodeUtf8(text)));

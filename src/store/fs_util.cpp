@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <memory>
 #include <utility>
 
@@ -49,6 +50,22 @@ Status writeAll(int fd, std::string_view data, const std::string& path) {
 Status closeFd(Fd& fd, const std::string& path) {
   if (::close(fd.release()) != 0 && errno != EINTR) return pathError("close", path, errno);
   return {};
+}
+
+// "64 MiB" for the round limits the stored files have, else a byte count.
+std::string sizeText(size_t bytes) {
+  constexpr size_t kMiB = size_t{1} << 20;
+  if (bytes >= kMiB && bytes % kMiB == 0) return std::to_string(bytes / kMiB) + " MiB";
+  return std::to_string(bytes) + " bytes";
+}
+
+// Refusals are no failures of the system, so they carry no errno.
+Error tooLarge(std::string_view op, std::string_view path, size_t maxBytes) {
+  return Error(std::string(op) + " " + std::string(path) + ": larger than " + sizeText(maxBytes));
+}
+
+Error contentsTooLarge(std::string_view path, size_t maxBytes) {
+  return Error("write " + std::string(path) + ": new contents larger than " + sizeText(maxBytes));
 }
 
 }  // namespace
@@ -118,10 +135,25 @@ Status mkdirAll(const std::string& path, mode_t mode) {
   return {};
 }
 
-Result<std::string> readFile(const std::string& path) {
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+Status checkStoredFile(std::string_view op, const std::string& path, const struct stat& st,
+                       size_t maxBytes) {
+  if (!S_ISREG(st.st_mode)) {
+    return Error(std::string(op) + " " + path + ": not a regular file");
+  }
+  if (static_cast<uintmax_t>(st.st_size) > maxBytes) return tooLarge(op, path, maxBytes);
+  return {};
+}
+
+Result<std::string> readFile(const std::string& path, size_t maxBytes) {
+  // O_NONBLOCK: opening a named pipe for reading would otherwise wait for a
+  // writer that may never come; it is refused below like any non-file.
+  Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (fd.get() < 0) return pathError("open", path, errno);
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0) return pathError("stat", path, errno);
+  if (Status s = checkStoredFile("read", path, st, maxBytes); !s) return s.error();
   std::string data;
+  data.reserve(static_cast<size_t>(st.st_size));
   char buf[65536];
   for (;;) {
     const ssize_t n = ::read(fd.get(), buf, sizeof buf);
@@ -131,21 +163,40 @@ Result<std::string> readFile(const std::string& path) {
     }
     if (n == 0) break;
     data.append(buf, static_cast<size_t>(n));
+    // The file may grow while it is read.
+    if (data.size() > maxBytes) return tooLarge("read", path, maxBytes);
   }
   return data;
 }
 
-Status writeFile(const std::string& path, std::string_view data, mode_t mode) {
-  Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode));
+Status writeFile(const std::string& path, std::string_view data, mode_t mode, size_t maxBytes) {
+  if (data.size() > maxBytes) return contentsTooLarge(path, maxBytes);
+  // Checked before opening, for a clear message (a pipe without a reader
+  // fails to open with a puzzling one), and again on what was opened, in
+  // case the path changed meanwhile. Nothing is truncated before that.
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) {
+    if (Status s = checkStoredFile("write", path, st, maxBytes); !s) return s;
+  }
+  Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, mode));
   if (fd.get() < 0) return pathError("open", path, errno);
+  if (::fstat(fd.get(), &st) != 0) return pathError("stat", path, errno);
+  if (Status s = checkStoredFile("write", path, st, maxBytes); !s) return s;
+  if (::ftruncate(fd.get(), 0) != 0) return pathError("truncate", path, errno);
   if (Status s = writeAll(fd.get(), data, path); !s) return s;
   return closeFd(fd, path);
 }
 
-Status writeFileAtomic(const std::string& path, std::string_view data, mode_t mode) {
+Status writeFileAtomic(const std::string& path, std::string_view data, mode_t mode,
+                       size_t maxBytes) {
+  if (data.size() > maxBytes) return contentsTooLarge(path, maxBytes);
   const std::string tmp = path + ".tmp";
   {
-    Fd fd(::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode));
+    // A leftover of an earlier save goes first, whatever it is: a read-only
+    // file would fail every save, and a symbolic link would lead the write
+    // to whatever it points at. The new one is created exclusively.
+    if (::unlink(tmp.c_str()) != 0 && errno != ENOENT) return pathError("remove", tmp, errno);
+    Fd fd(::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
     if (fd.get() < 0) return pathError("open", tmp, errno);
     if (Status s = writeAll(fd.get(), data, tmp); !s) return s;
     if (::fsync(fd.get()) != 0) return pathError("sync", tmp, errno);

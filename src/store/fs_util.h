@@ -2,6 +2,7 @@
 // the operation and the path ("open /x/y: Permission denied").
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <string>
@@ -22,13 +23,25 @@ namespace vyx {
 // Creates the directory and any missing parents with mode (before umask);
 // an existing directory is left as it is.
 [[nodiscard]] Status mkdirAll(const std::string& path, mode_t mode);
-// The whole file. The error keeps errno, so ENOENT can be told apart.
-[[nodiscard]] Result<std::string> readFile(const std::string& path);
-// Truncates or creates (with mode) and writes, in place.
-[[nodiscard]] Status writeFile(const std::string& path, std::string_view data, mode_t mode);
-// Writes path.tmp, flushes it to disk, renames it over path and flushes the
-// directory, so a crash leaves the old file or the new one, never a torn one.
-[[nodiscard]] Status writeFileAtomic(const std::string& path, std::string_view data, mode_t mode);
+// Refuses, with a message naming op and path, what the stored files must
+// never be: anything but a regular file (a named pipe would block its reader
+// or writer forever, a device may never end) or a file over maxBytes.
+[[nodiscard]] Status checkStoredFile(std::string_view op, const std::string& path,
+                                     const struct stat& st, size_t maxBytes);
+// The whole file, when checkStoredFile lets it through. Opening never blocks.
+// The error keeps errno, so ENOENT can be told apart.
+[[nodiscard]] Result<std::string> readFile(const std::string& path, size_t maxBytes);
+// Creates (with mode) or truncates and writes, in place. An existing file
+// that checkStoredFile refuses is left as it is, and data over maxBytes is
+// not written: what is written can always be read back.
+[[nodiscard]] Status writeFile(const std::string& path, std::string_view data, mode_t mode,
+                               size_t maxBytes);
+// Writes path.tmp (made afresh, exclusively, never through a symbolic link),
+// flushes it to disk, renames it over path and flushes the directory, so a
+// crash leaves the old file or the new one, never a torn one. Data over
+// maxBytes is not written.
+[[nodiscard]] Status writeFileAtomic(const std::string& path, std::string_view data, mode_t mode,
+                                     size_t maxBytes);
 [[nodiscard]] Status renamePath(const std::string& from, const std::string& to);
 [[nodiscard]] Status chmodPath(const std::string& path, mode_t mode);
 // The names in a directory, sorted.

@@ -69,24 +69,29 @@ std::string toLower(std::string_view s) {
 }
 
 std::string_view trimSpace(std::string_view s) {
+  // Indices are size_t: a text of 2 GiB or more must not wrap to a short or
+  // negative length.
   const auto* bytes = reinterpret_cast<const uint8_t*>(s.data());
-  auto len = static_cast<int32_t>(s.size());
-  int32_t start = 0;
-  while (start < len) {
-    int32_t i = start;
+  size_t start = 0;
+  size_t end = s.size();
+  while (start < end) {
+    size_t i = start;
     UChar32 c = 0;
-    U8_NEXT(bytes, i, len, c);
+    U8_NEXT(bytes, i, end, c);
     if (c < 0 || !u_isUWhiteSpace(c)) break;
     start = i;
   }
-  while (len > start) {
-    int32_t i = len;
+  while (end > start) {
+    // A code point takes at most four bytes, so the last one lies wholly in
+    // this window, whose small offsets suit ICU's 32-bit backward step.
+    const size_t base = end - start > 4 ? end - 4 : start;
+    auto i = static_cast<int32_t>(end - base);
     UChar32 c = 0;
-    U8_PREV(bytes, start, i, c);
+    U8_PREV(bytes + base, 0, i, c);
     if (c < 0 || !u_isUWhiteSpace(c)) break;
-    len = i;
+    end = base + static_cast<size_t>(i);
   }
-  return s.substr(static_cast<size_t>(start), static_cast<size_t>(len - start));
+  return s.substr(start, end - start);
 }
 
 }  // namespace vyx

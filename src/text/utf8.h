@@ -21,9 +21,11 @@ void appendUtf8(std::string& out, char32_t c);
 // U+FFFD; stops at the first that fails.
 template <class Pred>
 [[nodiscard]] bool allCodePoints(std::string_view s, Pred&& pred) {
+  // size_t throughout: a text of 2 GiB or more must not wrap to a short or
+  // negative length.
   const auto* bytes = reinterpret_cast<const uint8_t*>(s.data());
-  const auto len = static_cast<int32_t>(s.size());
-  int32_t i = 0;
+  const size_t len = s.size();
+  size_t i = 0;
   while (i < len) {
     UChar32 c = 0;
     U8_NEXT(bytes, i, len, c);

@@ -90,6 +90,10 @@ class FakeScreen final {
       auto& f = field_[front_];
       for (int64_t i = 0; i < n && !f.empty(); ++i) f.pop_back();
       f += decodeUtf8(text);
+      // As the bridge does, the layout of the typed text's script is selected.
+      if (const std::string_view script = detectScript(text); script != kScriptUnknown) {
+        russianLayout = script == kScriptCyrillic;
+      }
       return {};
     };
     o.sendChar = [this](char32_t c) {
@@ -127,6 +131,8 @@ class FakeScreen final {
   }
 
   std::atomic<bool> trayOn{true};
+  // The input source the person's keys go through; fixes select it.
+  std::atomic<bool> russianLayout{false};
   std::atomic<std::chrono::microseconds> typingDelay{std::chrono::microseconds(0)};
 
   // While held, the worker waits at the start of replaceText: a fix "being
@@ -178,7 +184,7 @@ class FakeScreen final {
 };
 
 inline constexpr const char* kRuWords =
-    "привет\nмир\nдом\nкак\nдела\nя\nи\nв\nна\nне\nчто\nэто\nслово\nработа\nделать\n";
+    "привет\nпри\nспасибо\nмир\nдом\nкак\nдела\nя\nи\nв\nна\nне\nчто\nэто\nслово\nработа\nделать\n";
 inline constexpr const char* kEnWords = "hello\nworld\nhouse\nthe\nword\nwork\nand\nto\n";
 
 // The whole pipeline on a FakeScreen, with a person's keyboard.
@@ -197,7 +203,9 @@ class PipelineRig final {
 
   // A person presses and releases one key; what gets through reaches the field.
   void press(uint16_t keycode, char32_t ch, int64_t flags = 0) {
-    if (!app->onKeyEvent(keycode, ch, flags)) screen.deliver(keycode, ch);
+    // A shortcut reaches the application but types nothing there.
+    const bool shortcut = (flags & (kFlagCommand | kFlagControl)) != 0;
+    if (!app->onKeyEvent(keycode, ch, flags)) screen.deliver(keycode, shortcut ? 0 : ch);
     if (!app->onKeyUp(keycode)) keyUpsDelivered++;
   }
   void type(std::string_view text) {
@@ -209,6 +217,15 @@ class PipelineRig final {
       } else {
         press(keyFor(c), c, isUpper(c) ? kFlagShift : 0);
       }
+    }
+  }
+  // Presses the keys that bear these characters on a US keyboard; what they
+  // give depends on the layout selected at that moment.
+  void typeKeys(std::string_view keys) {
+    for (const char32_t k : decodeUtf8(keys)) {
+      const auto ru = enToRu.find(k);
+      const char32_t c = screen.russianLayout && ru != enToRu.end() ? ru->second : k;
+      press(keyFor(k), c, isUpper(c) ? kFlagShift : 0);
     }
   }
   void cmd(uint16_t keycode, char32_t ch, int64_t extra = 0) {

@@ -117,6 +117,24 @@ TEST(AppUndo, CmdZIsRefusedLateAfterEditsAndInAnotherApp) {
   EXPECT_GT(rig.app->generation(), gen);
 }
 
+// Typing on while a fix is typed: the fix ends by selecting the Russian
+// layout, so the next word starts with keys given on QWERTY and ends with
+// keys given on the Russian layout. The program made the mix; it undoes it.
+TEST(AppTyping, WordMixedByTheProgramsOwnLayoutSwitchIsRestored) {
+  PipelineRig rig;
+  rig.screen.holdReplace(true);
+  rig.typeKeys("cgfcb,j!");  // спасибо! with QWERTY selected
+  ASSERT_TRUE(rig.screen.waitReplaceEntered());
+  rig.typeKeys(" h");  // held while the fix is typed
+  rig.screen.holdReplace(false);
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.screen.text(), "спасибо! h");
+  rig.typeKeys("ello ");  // now on the Russian layout: уддщ
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.screen.text(), "спасибо! hello ");
+  EXPECT_FALSE(rig.screen.russianLayout);
+}
+
 TEST(AppDoubleShift, ConvertsTheWordBeingTyped) {
   PipelineRig rig;
   rig.type("ghbdtn");
@@ -201,6 +219,8 @@ TEST(AppHeldInput, KeysForAnAppNoLongerFrontmostAreDropped) {
   rig.type("ghbdtn ");
   ASSERT_TRUE(rig.screen.waitReplaceEntered());
   rig.type("ab");
+  // A modifier reached the application when pressed: it is no drop.
+  rig.tapShift();
   rig.screen.activate("com.other");
   const uint64_t drops = metricQueueDrops.load();
   rig.screen.holdReplace(false);
@@ -291,6 +311,71 @@ TEST(AppQueue, StaleGenerationTypesOnlyTheSwallowedBoundary) {
   rig.cmd(kKeyZ, U'z');  // no undo record was made
   ASSERT_TRUE(rig.idle());
   EXPECT_EQ(rig.screen.count("replace"), 1);
+}
+
+// The switch Return or Enter ended a fix is re-sent even when the context
+// moved while the fix was typed, but only into the application it was typed
+// in; a space is typed with the text itself. Nothing is left to revert.
+TEST(AppQueue, BoundaryOfATypedFixSurvivesAnInvalidationWhileTyping) {
+  struct Case {
+    uint16_t keycode;
+    char32_t ch;
+    int64_t flags;
+    bool switchApp;
+    const char* expected;
+    int enters;
+  };
+  for (const Case& c :
+       {Case{49, U' ', 0, false, "привет ", 0}, Case{kKeyReturn, 13, 0, false, "привет\n", 1},
+        Case{kKeyKeypadEnter, 3, kFlagShift, false, "привет\n", 1},
+        Case{kKeyReturn, 13, 0, true, "", 0}}) {
+    SCOPED_TRACE(c.keycode + (c.switchApp ? 1000 : 0));
+    PipelineRig rig;
+    rig.screen.holdReplace(true);
+    rig.type("ghbdtn");
+    rig.press(c.keycode, c.ch, c.flags);
+    ASSERT_TRUE(rig.screen.waitReplaceEntered());
+    if (c.switchApp) rig.screen.activate("com.other");
+    rig.app->invalidateContext();  // as a re-enabled tap or an application switch does
+    rig.screen.holdReplace(false);
+    ASSERT_TRUE(rig.idle());
+    EXPECT_EQ(rig.screen.textOf("com.apple.TextEdit"), c.switchApp ? "ghbdtn" : c.expected);
+    EXPECT_EQ(
+        rig.screen.count("enter " + std::to_string(c.keycode) + " " + std::to_string(c.flags)),
+        c.enters);
+    if (c.switchApp) continue;
+    rig.cmd(kKeyZ, U'z');
+    ASSERT_TRUE(rig.idle());
+    EXPECT_EQ(rig.screen.count("replace"), 1);
+  }
+}
+
+// Keys typed while corrections are paused reach the application, so nothing
+// the pipeline knew before the pause may act on the text after it.
+TEST(AppPause, KeysTypedWhilePausedLeaveNeitherAHalfWordNorAnUndo) {
+  struct Case {
+    const char* before;
+    const char* paused;
+    const char* after;  // then Cmd+Z, when undo is set
+    bool undo;
+    const char* expected;
+  };
+  for (const Case& c :
+       {Case{"ghb", "dtn", " ", false, "ghbdtn "}, Case{"ghbdtn ", "123", "", true, "привет 123"},
+        Case{"ghb", "", "dtn ", false, "привет "}}) {
+    SCOPED_TRACE(std::string(c.before) + "|" + c.paused + "|" + c.after);
+    PipelineRig rig;
+    rig.type(c.before);
+    ASSERT_TRUE(rig.idle());
+    rig.screen.trayOn = false;
+    rig.type(c.paused);
+    rig.tapShift();  // modifiers alone change no text
+    rig.screen.trayOn = true;
+    rig.type(c.after);
+    if (c.undo) rig.cmd(kKeyZ, U'z');
+    ASSERT_TRUE(rig.idle());
+    EXPECT_EQ(rig.screen.text(), c.expected);
+  }
 }
 
 TEST(AppLearning, CmdZAndTwoRetypesTeachExceptions) {

@@ -2,11 +2,11 @@
 
 #include "store/config.h"
 #include "store_fixture.h"
+#include "support/log_capture.h"
 
 namespace vyx {
 namespace {
 
-using testing::exists;
 using testing::modeOf;
 using testing::readText;
 using testing::StoreTest;
@@ -143,9 +143,13 @@ TEST_F(ConfigTest, UnreadableFileKeepsDefaultsAndIsNotOverwritten) {
   // A directory where the file should be cannot be read by anyone, root included.
   std::filesystem::create_directories(file("config.yaml"));
   writeText(file("config.yaml") + "/keep", "x");
+  testing::LogCapture log;
   LoadedConfig loaded = LoadConfig();
   EXPECT_FALSE(loaded.error.has_value());
   expectDefaults(*loaded.config);
+  EXPECT_TRUE(log.contains("config: read " + file("config.yaml") +
+                           ": not a regular file — using the defaults"))
+      << log.text();
   EXPECT_EQ(readText(file("config.yaml") + "/keep"), "x");
 }
 
@@ -181,6 +185,34 @@ TEST_F(ConfigTest, SaveWritesTheFixedLayoutAndKeepsAnExistingMode) {
   EXPECT_NE(readText(file("config.yaml")).find("\nexcluded_apps: []\n"), std::string::npos);
 }
 
+// A hand-edited file may name characters by their escapes; after the menu
+// excludes an application, the settings written must load again unchanged.
+TEST_F(ConfigTest, EscapedCharactersSurviveASaveAndTheNextStart) {
+  LoadedConfig first = loadFrom(
+      "primary_language: \"r\\u2028u\"\n"
+      "excluded_apps:\n"
+      "  - \"a\\x7fb\"\n  - \"\\uFFFE\"\n  - \"\\uFFFF\\u0085\\u2029\"\n"
+      "  - \"\\uFEFFbom\"\n  - \"nul\\0 esc\\e c1\\x9f\"\n  - \"tab\\t \\\" \\\\ \\U0001F600\"\n");
+  ASSERT_FALSE(first.error.has_value()) << first.error->message();
+  const Apps read = {"a\177b",
+                     "\uFFFE",
+                     "\uFFFF\u0085\u2029",
+                     "\uFEFFbom",
+                     std::string("nul\0 esc\x1b c1\u009f", 14),
+                     "tab\t \" \\ \U0001F600"};
+  ASSERT_EQ(first.config->ExcludedApps, read);
+  ASSERT_TRUE(first.config->AddExcludedApp("com.new"));
+  ASSERT_TRUE(SaveConfig(*first.config).ok());
+
+  LoadedConfig next = LoadConfig();
+  ASSERT_FALSE(next.error.has_value()) << next.error->message() << "\n"
+                                       << readText(file("config.yaml"));
+  EXPECT_EQ(next.config->PrimaryLanguage, "r\u2028u");
+  Apps saved = read;
+  saved.emplace_back("com.new");
+  EXPECT_EQ(next.config->ExcludedApps, saved);
+}
+
 TEST_F(ConfigTest, SaveFailuresAreReturnedAndMemoryKeepsTheChange) {
   // The directory's place is taken by a file.
   writeText(root_ + "/plain", "x");
@@ -192,7 +224,8 @@ TEST_F(ConfigTest, SaveFailuresAreReturnedAndMemoryKeepsTheChange) {
   EXPECT_NE(s.error().message().find("mkdir " + root_ + "/plain"), std::string::npos)
       << s.error().message();
   EXPECT_EQ(c.ExcludedApps, (Apps{"idea", "com.new"}));
-  // Loading through that path uses the defaults and reports nothing.
+  // Loading through that path uses the defaults, with a line in the log only.
+  testing::LogCapture log;
   LoadedConfig loaded = LoadConfig();
   EXPECT_FALSE(loaded.error.has_value());
   expectDefaults(*loaded.config);

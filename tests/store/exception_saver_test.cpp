@@ -144,7 +144,7 @@ TEST_F(SaverTest, FailedSaveIsLoggedMemoryKeepsAllAndTheNextChangeRetries) {
   ASSERT_TRUE(s->Add("com.a", "second").ok());
   mono_.advance(200ms);
   ASSERT_TRUE(eventually([&] { return saves() == 1001; }));
-  EXPECT_TRUE(log.contains("ExceptionStore: persist failed: open " + file("exceptions.json.tmp") +
+  EXPECT_TRUE(log.contains("ExceptionStore: persist failed: remove " + file("exceptions.json.tmp") +
                            ": Is a directory"))
       << log.text();
   EXPECT_EQ(readText(file("exceptions.json")), good) << "the old file is untouched";

@@ -177,6 +177,7 @@ TEST_F(ExceptionStoreTest, UndecodableFileIsMovedAsideAndTheStoreStartsEmpty) {
   for (const std::string& bad :
        {std::string("{\"entries\": [{\"word\": \"x\", \"added\": \"soon\"}]}"),
         std::string("{\"entries\": []} trailing"), std::string("\x00\x01", 2),
+        std::string(R"({"entries": [{"word": "w"}]})") + '\0' + "garbage",
         std::string("{\"entries\": [{\"word\": 12}]}")}) {
     auto s = openWith(bad);
     ASSERT_NE(s, nullptr);
@@ -196,7 +197,8 @@ TEST_F(ExceptionStoreTest, OpenFailuresLeaveNoStoreAndTouchNothing) {
   std::filesystem::create_directories(file("exceptions.json"));
   Result<std::shared_ptr<ExceptionStore>> unreadable = NewExceptionStore();
   ASSERT_FALSE(unreadable.ok());
-  EXPECT_EQ(unreadable.error().message(), "read " + file("exceptions.json") + ": Is a directory");
+  EXPECT_EQ(unreadable.error().message(),
+            "read " + file("exceptions.json") + ": not a regular file");
   EXPECT_TRUE(std::filesystem::is_directory(file("exceptions.json")));
   EXPECT_FALSE(exists(file("exceptions.json.tmp")));
 

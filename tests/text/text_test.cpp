@@ -1,4 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+
+#include <cstdint>
+#include <memory>
 
 #include "text/unicode.h"
 #include "text/utf8.h"
@@ -75,6 +79,37 @@ TEST(Unicode, TrimSpaceUsesUnicodeWhiteSpace) {
   EXPECT_EQ(trimSpace("   "), "");
   EXPECT_EQ(trimSpace(""), "");
   EXPECT_EQ(trimSpace("\xFF x"), "\xFF x");  // ill-formed byte is not space
+  EXPECT_EQ(trimSpace("x\xF0\x9F\x98\x80\u2003"), "x\xF0\x9F\x98\x80");
+  EXPECT_EQ(trimSpace("\x80\x80\x80\u2003"), "\x80\x80\x80");
+}
+
+TEST(Utf8, LengthsBeyondThirtyTwoBitsAreKeptWhole) {
+  if constexpr (sizeof(size_t) < 8) GTEST_SKIP() << "no such lengths here";
+  static constexpr size_t kLengths[] = {(size_t{1} << 31) + 1, (size_t{1} << 32) + 5};
+  // Address space reserved but never touched except at the ends: no memory
+  // is spent on the middle.
+  void* p = ::mmap(nullptr, kLengths[1], PROT_READ | PROT_WRITE,
+                   MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  if (p == MAP_FAILED) GTEST_SKIP() << "cannot reserve the address space";
+  const std::unique_ptr<char, void (*)(char*)> text(static_cast<char*>(p),
+                                                    [](char* q) { ::munmap(q, kLengths[1]); });
+  char* const s = text.get();
+  for (const size_t len : kLengths) {
+    s[0] = ' ';
+    s[1] = 'a';
+    s[len - 2] = 'b';
+    s[len - 1] = ' ';
+    const std::string_view view(s, len);
+    const std::string_view trimmed = trimSpace(view);
+    EXPECT_EQ(trimmed.data(), s + 1) << len;
+    EXPECT_EQ(trimmed.size(), len - 2) << len;
+    // Each byte between is a NUL, one code point each: the walk must go
+    // beyond the first five.
+    size_t seen = 0;
+    EXPECT_FALSE(allCodePoints(view, [&](char32_t) { return ++seen <= 5; })) << len;
+    EXPECT_EQ(seen, 6u) << len;
+    s[len - 2] = s[len - 1] = 0;
+  }
 }
 
 }  // namespace

@@ -24,6 +24,14 @@
 //             "!" = Shift+1 -> "!", "?" = Shift+7 -> "&"
 //       Recall is the share that ends up reading the word with exactly that
 //       mark.
+//   * switched mid-word: the program switches the layout when a correction
+//     ends, while the person types on; the next word then starts with keys
+//     given on the old layout and ends with keys given on the new one. For
+//     every word of letters of one script, one split (after 1, 2, ... letters
+//     in turn from word to word) in each order: started on the right layout
+//     and switched to the other ("hуддщ" for hello), and started on the other
+//     and switched to the right one ("vир" for мир). Recall is the share
+//     restored exactly.
 // A final key that the word buffer treats as a word boundary (the solidus of
 // the pc model) never reaches the detector: it is typed back after the word,
 // as the pipeline does; "!" and "?" stay attached to the word.
@@ -128,9 +136,22 @@ struct PassSpec {
   bool expectFix;
 };
 
+// Whether the word is two or more letters of the given script and nothing else.
+bool lettersOf(std::u32string_view w, std::string_view script) {
+  if (w.size() < 2) return false;
+  for (const char32_t c : w) {
+    if (!isLetter(c)) return false;
+    if (script == kScriptLatin ? !isLatinScript(c) : !isCyrillicScript(c)) return false;
+  }
+  return true;
+}
+
 std::vector<PassSpec> buildPasses(const std::vector<std::string>& words) {
   PassSpec right{"typed right", {}, false};
   PassSpec other{"typed on the other layout", {}, true};
+  PassSpec rightThenOther{"switched mid-word: right layout, then the other", {}, true};
+  PassSpec otherThenRight{"switched mid-word: other layout, then the right one", {}, true};
+  size_t split = 0;
   std::vector<PassSpec> latinPunct;
   for (const char32_t mark : kMarks) {
     latinPunct.push_back({"Latin words typed right + \"" + encodeUtf8(mark) + "\"", {}, false});
@@ -150,6 +171,15 @@ std::vector<PassSpec> buildPasses(const std::vector<std::string>& words) {
     const std::string converted = convertScript(script, w);
     right.inputs.push_back(makeInput(w, 0, w, w));
     other.inputs.push_back(makeInput(converted, 0, w, w));
+    const std::u32string w32 = decodeUtf8(w);
+    if (lettersOf(w32, script)) {
+      const std::u32string o32 = decodeUtf8(converted);
+      const size_t k = 1 + split++ % (w32.size() - 1);
+      rightThenOther.inputs.push_back(
+          makeInput(encodeUtf8(w32.substr(0, k) + o32.substr(k)), 0, w, w));
+      otherThenRight.inputs.push_back(
+          makeInput(encodeUtf8(o32.substr(0, k) + w32.substr(k)), 0, w, w));
+    }
     if (script == kScriptLatin) {
       for (size_t i = 0; i < std::size(kMarks); ++i) {
         latinPunct[i].inputs.push_back(makeInput(w, kMarks[i], w + encodeUtf8(kMarks[i]), w));
@@ -166,6 +196,8 @@ std::vector<PassSpec> buildPasses(const std::vector<std::string>& words) {
   std::vector<PassSpec> passes;
   passes.push_back(std::move(right));
   passes.push_back(std::move(other));
+  passes.push_back(std::move(rightThenOther));
+  passes.push_back(std::move(otherThenRight));
   for (auto* group : {&latinPunct, &wrongPunct}) {
     for (PassSpec& p : *group) {
       if (!p.inputs.empty()) passes.push_back(std::move(p));

@@ -1,0 +1,80 @@
+// Words begun on one layout and finished on the other. The program switches
+// the layout when it ends a correction, while the person may already be
+// typing the next word: the keys pressed before the switch give letters of
+// one script, those after it of the other ("hуддщ" for hello). No layout
+// gives such a word, so it is read back whole in the script in which it is a
+// word.
+#include <algorithm>
+
+#include "detect/detector.h"
+#include "detect/keymaps.h"
+#include "text/unicode.h"
+#include "text/utf8.h"
+
+namespace vyx {
+
+namespace {
+
+// The part a dictionary can judge: without a final punctuation mark, which
+// the person may have typed after the word.
+std::u32string_view core(std::u32string_view w) {
+  return !w.empty() && isPunct(w.back()) ? w.substr(0, w.size() - 1) : w;
+}
+
+// Whether every letter of w belongs to the reading's script; a letter the
+// key maps leave alone (such as the Ukrainian і) keeps the word mixed.
+bool oneScript(std::u32string_view w, bool cyrillic) {
+  return !w.empty() && std::all_of(w.begin(), w.end(), [&](char32_t c) {
+    return !isLetter(c) || (cyrillic ? isCyrillicScript(c) : isLatinScript(c));
+  });
+}
+
+}  // namespace
+
+bool isMixedScript(std::u32string_view word) {
+  bool latin = false;
+  bool cyrillic = false;
+  for (const char32_t c : word) {
+    // Every word is asked, so the common letters skip the property lookups.
+    if (c < 0x80) {
+      latin = latin || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z');
+    } else if ((c >= U'А' && c <= U'я') || c == U'ё' || c == U'Ё') {
+      cyrillic = true;
+    } else if (isLetter(c)) {
+      latin = latin || isLatinScript(c);
+      cyrillic = cyrillic || isCyrillicScript(c);
+    }
+    if (latin && cyrillic) return true;
+  }
+  return false;
+}
+
+Detector::Answer Detector::checkMixed(std::u32string_view word) {
+  // Every key read on the Russian layout, and every key read on QWERTY.
+  const std::u32string ru = convertScript(kScriptLatin, word);
+  const std::u32string en = convertScript(kScriptCyrillic, word);
+  const std::u32string_view ruCore = core(ru);
+  const std::u32string_view enCore = core(en);
+  const bool ruWhole = oneScript(ruCore, true);
+  const bool enWhole = oneScript(enCore, false);
+  const auto pick = [&](bool russian) {
+    markLanguage(russian);
+    return Answer{true, russian ? ru : en};
+  };
+
+  // A word of a list itself first: the inflection and ending rules accept so
+  // much that a reading only they let through is weaker evidence.
+  std::u32string ruLower = toLower(ruCore);
+  std::replace(ruLower.begin(), ruLower.end(), U'ё', U'е');
+  const bool ruListed = ruWhole && ruDict.words.contains(encodeUtf8(ruLower));
+  const bool enListed = enWhole && enDict.words.contains(encodeUtf8(toLower(enCore)));
+  if (ruListed != enListed) return pick(ruListed);
+  if (ruListed) return {};  // a word either way: which was meant is anyone's guess
+
+  const bool ruAccepted = ruWhole && ruValid(ruCore);
+  const bool enAccepted = enWhole && enDict.Has(encodeUtf8(enCore));
+  if (ruAccepted != enAccepted) return pick(ruAccepted);
+  return {};
+}
+
+}  // namespace vyx
