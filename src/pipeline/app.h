@@ -86,6 +86,8 @@ class App final {
   [[nodiscard]] uint64_t generation() const { return contextGen.load(); }
   [[nodiscard]] bool isBusy();
   [[nodiscard]] Buffer& buffer() { return buf; }
+  // The learned exceptions, null when the store could not be opened.
+  [[nodiscard]] ExceptionStore* exceptionStore() const { return store; }
 
  private:
   friend class AppTestPeer;
