@@ -283,6 +283,8 @@ class Desktop final {
   [[nodiscard]] std::vector<std::string> programSelections() const;
   // Makes the next list queries fail (null) or not.
   void failInputSourceList(bool fail);
+  // Input sources copied and lists created by the program and not released.
+  [[nodiscard]] int64_t liveInputSourceObjects() const;
 
   // ---- Accessibility ----
   void setTrusted(bool trusted);
