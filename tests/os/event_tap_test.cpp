@@ -36,7 +36,7 @@ bool idle(Desktop& d) {
 // What the callback saw, read by the test thread.
 class Log {
  public:
-  void add(EventType type, std::u16string text = {}, int64_t userData = 0) {
+  void add(EventType type, const std::u16string& text = {}, int64_t userData = 0) {
     const std::lock_guard lock(mu_);
     types_.push_back(type);
     texts_ += text;

@@ -60,6 +60,7 @@ class TapThread final {
 
   ~TapThread() {
     if (!thread_.joinable()) return;
+    eventTapEnable(tap_, false);  // later events must not wait for a loop that is gone
     // A stop only reaches a loop that runs: repeat until the thread is out.
     while (!exited_) {
       runLoopStop(loop_.load());

@@ -11,7 +11,7 @@ namespace vyx::os::sim {
 
 namespace {
 
-using std::literals::string_view_literals::operator""sv;
+using namespace std::string_view_literals;
 
 // The character keys of the main block, row by row from the top, left to
 // right: ` 1 2 3 4 5 6 7 8 9 0 - =, q w e r t y u i o p [ ] \,

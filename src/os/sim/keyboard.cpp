@@ -64,11 +64,12 @@ void Hands::hold(Modifiers modifiers) {
 }
 
 void Hands::letGo(Modifiers modifiers) {
-  for (auto it = kChordOrder.rbegin(); it != kChordOrder.rend(); ++it) {
-    if ((modifiers & *it) == 0) continue;
-    const std::vector<uint16_t> held = kb_.held;
-    for (auto k = held.rbegin(); k != held.rend(); ++k) {
-      if (modifierKey(*k)->mask == *it) modifierUp(*k);
+  // In the opposite order to hold, the last held first.
+  for (size_t i = kChordOrder.size(); i-- > 0;) {
+    if ((modifiers & kChordOrder[i]) == 0) continue;
+    const std::vector<uint16_t> held(kb_.held.rbegin(), kb_.held.rend());
+    for (uint16_t k : held) {
+      if (modifierKey(k)->mask == kChordOrder[i]) modifierUp(k);
     }
   }
 }
