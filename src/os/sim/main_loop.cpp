@@ -167,22 +167,10 @@ void MainLoop::runModal(const std::function<bool()>& done) {
     const bool finished = done();
     lock.lock();
     if (finished || stopped_) break;
-    if (controls_.empty()) {
-      cv_.wait(lock);
-      continue;
-    }
-    auto item = controls_.front();
-    controls_.pop_front();
-    lock.unlock();
-    item->work();
-    // Work that ends the modal (a dismissal) ends it before its caller goes
-    // on, so a caller that then drains the main queue finds it over.
-    const bool ended = done();
-    lock.lock();
-    if (ended) --modalDepth_;
-    item->done = true;
-    doneCv_.notify_all();
-    if (ended) return;
+    if (controls_.empty()) cv_.wait(lock);
+    // Control work that ends this loop counts it out (endModalIfDone) before
+    // its caller goes on.
+    if (!serveOnce(true, lock)) break;
   }
   modals_.pop_back();
   if (!modal.ended) --modalDepth_;
