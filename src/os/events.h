@@ -63,7 +63,9 @@ inline constexpr EventTapLocation kAnnotatedSessionEventTap = 2;
 
 // Null on failure.
 [[nodiscard]] EventSource* eventSourceCreate(EventSourceStateID state);
-// A key-down (keyDown true) or key-up for a virtual key code, without text.
+// A key-down (keyDown true) or key-up for a virtual key code, without
+// flags; its text is what the key gives on the selected input source until
+// the caller sets another.
 [[nodiscard]] Event* eventCreateKeyboardEvent(EventSource* source, uint16_t keycode, bool keyDown);
 // An independent copy, owned by the caller; null on failure.
 [[nodiscard]] Event* eventCreateCopy(Event* event);

@@ -237,6 +237,8 @@ class Desktop final {
   // One press of a key with modifiers held around it: a flags-changed event
   // for each modifier going down, key-down, key-up, then the modifiers up.
   void press(uint16_t keycode, Modifiers modifiers = 0);
+  // The halves of a press: keyDown leaves the modifiers held, keyUp lets
+  // them go after the key. A modifier's own key code works too.
   void keyDown(uint16_t keycode, Modifiers modifiers = 0);
   void keyUp(uint16_t keycode, Modifiers modifiers = 0);
   // A modifier key pressed and released alone (56 left Shift, 60 right Shift, ...).
@@ -297,6 +299,8 @@ class Desktop final {
   [[nodiscard]] std::vector<std::string> programSelections() const;
   // Makes the next list queries fail (null) or not.
   void failInputSourceList(bool fail);
+  // Input sources copied and lists created by the program and not released.
+  [[nodiscard]] int64_t liveInputSourceObjects() const;
 
   // ---- Accessibility ----
   void setTrusted(bool trusted);

@@ -11,7 +11,7 @@ namespace vyx::os::sim {
 
 struct Desktop::Impl {
   explicit Impl(DesktopOptions opts)
-      : options(std::move(opts)), clock(options.drivenClock), main(clock) {}
+      : options(std::move(opts)), clock(options.drivenClock), main(clock), core(options) {}
 
   DesktopOptions options;
   SimClock clock;

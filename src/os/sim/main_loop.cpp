@@ -168,6 +168,8 @@ void MainLoop::runModal(const std::function<bool()>& done) {
     lock.lock();
     if (finished || stopped_) break;
     if (controls_.empty()) cv_.wait(lock);
+    // Control work that ends this loop counts it out (endModalIfDone) before
+    // its caller goes on.
     if (!serveOnce(true, lock)) break;
   }
   modals_.pop_back();

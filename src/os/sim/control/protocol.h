@@ -1,0 +1,111 @@
+// The simulated desktop's control protocol, spoken over a local stream
+// socket by the end-to-end tests and the demo: one JSON object per line each
+// way. A request is {"v":1,"id":N,"op":"name", ...arguments}; its reply is
+// {"v":1,"id":N,"ok":true, ...results} or {"v":1,"id":N,"ok":false,
+// "error":"text"}. "v", "id", "op" and "ok" are the envelope's: no argument
+// or result uses them. Requests on one connection are answered in order; a
+// request that waits (typing, waitIdle) holds only its own connection.
+#pragma once
+
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "os/sim/desktop.h"
+
+namespace vyx::os::sim {
+
+inline constexpr int kControlProtocolVersion = 1;
+// The environment variable that names the socket a program serves its
+// desktop on.
+inline constexpr const char* kControlSocketEnv = "VYX_SIM_SOCKET";
+
+using Json = nlohmann::json;
+
+// One line of the protocol; invalid UTF-8 in texts is replaced, never fatal.
+[[nodiscard]] std::string encodeLine(const Json& message);
+
+[[nodiscard]] std::string hexEncode(const Bytes& bytes);
+[[nodiscard]] Bytes hexDecode(const std::string& text);
+
+}  // namespace vyx::os::sim
+
+// Optional values travel as null when absent.
+namespace nlohmann {
+template <class T>
+struct adl_serializer<std::optional<T>> {
+  static void to_json(json& j, const std::optional<T>& v) {
+    if (v) {
+      j = *v;
+    } else {
+      j = nullptr;
+    }
+  }
+  static void from_json(const json& j, std::optional<T>& v) {
+    if (j.is_null()) {
+      v.reset();
+    } else {
+      v = j.get<T>();
+    }
+  }
+};
+}  // namespace nlohmann
+
+namespace vyx::os {
+NLOHMANN_JSON_SERIALIZE_ENUM(SystemColor, {{SystemColor::none, "none"},
+                                           {SystemColor::label, "label"},
+                                           {SystemColor::secondaryLabel, "secondaryLabel"},
+                                           {SystemColor::tertiaryLabel, "tertiaryLabel"}})
+NLOHMANN_JSON_SERIALIZE_ENUM(FontWeight, {{FontWeight::regular, "regular"},
+                                          {FontWeight::medium, "medium"},
+                                          {FontWeight::semibold, "semibold"},
+                                          {FontWeight::bold, "bold"}})
+NLOHMANN_JSON_SERIALIZE_ENUM(TextAlignment, {{TextAlignment::left, "left"},
+                                             {TextAlignment::right, "right"},
+                                             {TextAlignment::center, "center"},
+                                             {TextAlignment::justified, "justified"},
+                                             {TextAlignment::natural, "natural"}})
+NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(Point, x, y)
+NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(Size, width, height)
+NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(Rect, x, y, width, height)
+NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(Color, system, red, green, blue, alpha)
+NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(Font, monospaced, size, weight)
+}  // namespace vyx::os
+
+namespace vyx::os::sim {
+NLOHMANN_JSON_SERIALIZE_ENUM(KeyLayout, {{KeyLayout::none, "none"},
+                                         {KeyLayout::us, "us"},
+                                         {KeyLayout::russianMac, "russianMac"},
+                                         {KeyLayout::russianPC, "russianPC"},
+                                         {KeyLayout::german, "german"}})
+NLOHMANN_JSON_SERIALIZE_ENUM(ViewKind, {{ViewKind::view, "view"},
+                                        {ViewKind::label, "label"},
+                                        {ViewKind::textField, "textField"},
+                                        {ViewKind::button, "button"},
+                                        {ViewKind::scrollView, "scrollView"},
+                                        {ViewKind::table, "table"},
+                                        {ViewKind::visualEffect, "visualEffect"}})
+NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(FieldState, text, caret, selectionStart,
+                                                selectionLength)
+NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(Arrival, type, keycode, text, flags, userData)
+NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(InputSourceSpec, id, languages, selectCapable,
+                                                enabled, category, layout, hasID, hasLanguages)
+NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(TapInfo, enabled, mask, eventsSeen, timeouts)
+NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(AlertSnapshot, messageText, informativeText,
+                                                buttons)
+
+void to_json(Json& j, const TypeOptions& v);
+void from_json(const Json& j, TypeOptions& v);
+// Data travels as hex; a type offered without data is null.
+void to_json(Json& j, const PasteboardItemSpec& v);
+void from_json(const Json& j, PasteboardItemSpec& v);
+// Recursive snapshots.
+void to_json(Json& j, const MenuItemSnapshot& v);
+void from_json(const Json& j, MenuItemSnapshot& v);
+void to_json(Json& j, const MenuSnapshot& v);
+void from_json(const Json& j, MenuSnapshot& v);
+void to_json(Json& j, const ViewSnapshot& v);
+void from_json(const Json& j, ViewSnapshot& v);
+void to_json(Json& j, const WindowSnapshot& v);
+void from_json(const Json& j, WindowSnapshot& v);
+
+}  // namespace vyx::os::sim

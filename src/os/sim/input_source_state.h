@@ -1,0 +1,46 @@
+// The keyboard input sources: their specifications, the selected one, and
+// the source and list objects handed to the program.
+//
+// Threads: guarded by CoreState::mu, except InputSource::alive.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "os/input_sources.h"
+#include "os/sim/desktop.h"
+#include "os/sim/registry.h"
+
+namespace vyx::os {
+
+// A look at one source as it was when the program asked; selecting it goes
+// by its identifier to the source as it is now.
+struct InputSource {
+  explicit InputSource(sim::InputSourceSpec s) : spec(std::move(s)) {}
+  sim::InputSourceSpec spec;
+  std::atomic<bool> alive{true};
+};
+
+struct InputSourceList {
+  std::vector<std::unique_ptr<InputSource>> items;
+};
+
+}  // namespace vyx::os
+
+namespace vyx::os::sim {
+
+struct InputSourceState {
+  std::vector<InputSourceSpec> specs;
+  std::string selected;
+  std::vector<std::string> programSelections;
+  bool failList = false;
+  Registry<InputSource> copies;  // tisCopyCurrentKeyboardInputSource results
+  Registry<InputSourceList> lists;
+};
+
+// The layout the person's keyboard types with now.
+[[nodiscard]] KeyLayout currentLayoutLocked(const InputSourceState& sources);
+
+}  // namespace vyx::os::sim

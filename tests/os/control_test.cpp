@@ -1,0 +1,64 @@
+// The control socket: a driver in another thread types, reads back the
+// screen and operates the desktop through the protocol, as the end-to-end
+// tests do from another process.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "os/sim/control/client.h"
+#include "os/sim/control/server.h"
+#include "os/sim/desktop.h"
+
+namespace vyx::os::sim {
+namespace {
+
+std::string socketPath() {
+  return "/tmp/vyx-ctl-" + std::to_string(::getpid()) + ".sock";
+}
+
+class ControlSocket : public ::testing::Test {
+ protected:
+  ControlSocket() {
+    auto started = ControlServer::start(desktop, socketPath());
+    if (!started.ok()) ADD_FAILURE() << started.error().message();
+    if (started.ok()) server = std::move(started.value());
+  }
+  Desktop desktop;
+  std::unique_ptr<ControlServer> server;
+};
+
+TEST_F(ControlSocket, DriverTypesAndReadsTheScreen) {
+  auto client = DesktopClient::connect(socketPath(), std::chrono::seconds(2));
+  EXPECT_EQ(client.call("hello").at("version"), kControlProtocolVersion);
+  EXPECT_EQ(client.typeAsPerson("привет мир", {std::chrono::milliseconds(0)}), "");
+  ASSERT_TRUE(client.waitIdle(std::chrono::seconds(5), std::chrono::milliseconds(20)));
+  // Without the program nothing corrects: the person forgot to switch.
+  EXPECT_EQ(client.text("com.apple.TextEdit"), "ghbdtn vbh");
+  EXPECT_EQ(client.currentInputSource(), "com.apple.keylayout.US");
+
+  const std::vector<PasteboardItemSpec> items{
+      {{{"public.png", Bytes{0x89, 'P', 'N', 'G'}}, {"public.tiff", std::nullopt}}},
+      {{{"public.utf8-plain-text", Bytes{'h', 'i'}}}}};
+  client.setPasteboard(items);
+  const auto back = client.pasteboard();
+  ASSERT_EQ(back.size(), 2U);
+  EXPECT_EQ(back[0].types, items[0].types);
+  EXPECT_EQ(back[1].types, items[1].types);
+
+  client.addApp("com.apple.Notes");
+  client.activate("com.apple.Notes");
+  EXPECT_EQ(client.frontmost(), "com.apple.Notes");
+}
+
+TEST_F(ControlSocket, RefusesWhatItCannotDo) {
+  auto client = DesktopClient::connect(socketPath(), std::chrono::seconds(2));
+  EXPECT_THROW(client.call("noSuchOp"), ControlError);
+  EXPECT_THROW(client.call("press", {{"keycode", "not a number"}}), ControlError);
+  EXPECT_EQ(ControlServer::handle(desktop, Json{{"v", 99}, {"op", "hello"}}).at("ok"), false);
+  // The connection survives refused requests.
+  EXPECT_EQ(client.call("hello").at("ok"), true);
+}
+
+}  // namespace
+}  // namespace vyx::os::sim
