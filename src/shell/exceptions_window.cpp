@@ -13,9 +13,8 @@ namespace vyx::ui {
 
 namespace {
 
-constexpr os::WindowStyleMask kExceptionsStyle = os::kWindowStyleMaskTitled |
-                                                 os::kWindowStyleMaskClosable |
-                                                 os::kWindowStyleMaskResizable;
+constexpr os::WindowStyleMask kExceptionsStyle =
+    os::kWindowStyleMaskTitled | os::kWindowStyleMaskClosable | os::kWindowStyleMaskResizable;
 
 os::View* makeField(os::Rect frame, std::string_view placeholder) {
   os::View* field = os::textFieldCreate(frame);

@@ -1,6 +1,7 @@
 #include "shell/onboarding_actions.h"
 
 #include <exception>
+#include <string_view>
 
 #include "log/logger.h"
 #include "platform/accessibility.h"
@@ -11,30 +12,30 @@ namespace vyx {
 
 namespace {
 
-// Runs work; a failure is logged as "PANIC in <name>: <what>" and goes no
-// further, so the window keeps its state.
+// Runs work; a failure is logged with the format and goes no further, so
+// the window keeps its state.
 template <class F>
-void guarded(const char* name, F&& work) {
+void guarded(std::string_view panicFormat, F&& work) {
   try {
     work();
   } catch (const std::exception& e) {
-    logf("PANIC in %s: %v", name, e.what());
+    logf(panicFormat, e.what());
   } catch (...) {
-    logf("PANIC in %s: %v", name, "unknown failure");
+    logf(panicFormat, "unknown failure");
   }
 }
 
 }  // namespace
 
 void goOnboardingGrant() {
-  guarded("goOnboardingGrant", [] {
+  guarded("PANIC in goOnboardingGrant: %v", [] {
     promptAccessibility();
     openWithDefaultApp(kAccessibilityPaneURL);
   });
 }
 
 void goOnboardingFinish() {
-  guarded("goOnboardingFinish", [] { ui::closeOnboardingWindow(); });
+  guarded("PANIC in goOnboardingFinish: %v", [] { ui::closeOnboardingWindow(); });
 }
 
 }  // namespace vyx

@@ -139,17 +139,16 @@ void buildOnboardingWindow() {
   os::viewLayerSetCornerRadius(ob.demoBox, 14.0);
   os::viewLayerSetBorderWidth(ob.demoBox, 1.0);
   os::viewLayerSetBorderColor(ob.demoBox, kLabel.withAlpha(0.08));
-  ob.demoTypedLabel =
-      makeDemoLabel({0, 22, 178, 22}, "", {.monospaced = true, .size = 17.0,
-                                           .weight = os::FontWeight::medium},
-                    kSecondary, os::TextAlignment::right);
-  ob.demoArrowLabel = makeDemoLabel({178, 22, 36, 22}, "→",
-                                    systemFont(16.0, os::FontWeight::medium), kAccent,
-                                    os::TextAlignment::center);
+  ob.demoTypedLabel = makeDemoLabel(
+      {0, 22, 178, 22}, "", {.monospaced = true, .size = 17.0, .weight = os::FontWeight::medium},
+      kSecondary, os::TextAlignment::right);
+  ob.demoArrowLabel =
+      makeDemoLabel({178, 22, 36, 22}, "→", systemFont(16.0, os::FontWeight::medium), kAccent,
+                    os::TextAlignment::center);
   os::viewSetAlphaValue(ob.demoArrowLabel, 0);
-  ob.demoResultLabel = makeDemoLabel({214, 22, 178, 22}, "",
-                                     systemFont(17.0, os::FontWeight::semibold), kLabel,
-                                     os::TextAlignment::left);
+  ob.demoResultLabel =
+      makeDemoLabel({214, 22, 178, 22}, "", systemFont(17.0, os::FontWeight::semibold), kLabel,
+                    os::TextAlignment::left);
   os::viewSetAlphaValue(ob.demoResultLabel, 0);
   for (os::View* label : {ob.demoTypedLabel, ob.demoArrowLabel, ob.demoResultLabel}) {
     os::viewAddSubview(ob.demoBox, label);
@@ -186,8 +185,8 @@ void bringForward() {
 
 // The height the label's text needs in the column, lines wrapped.
 double measuredHeight(const os::View* label) {
-  return os::textFieldCellSizeForBounds(
-             label, {0, 0, kColumnWidth, std::numeric_limits<double>::max()})
+  return os::textFieldCellSizeForBounds(label,
+                                        {0, 0, kColumnWidth, std::numeric_limits<double>::max()})
       .height;
 }
 
@@ -246,8 +245,8 @@ void advanceDemo() {
   ++ob.demoTick;
   const auto wordLength = static_cast<int64_t>(kDemoWord.size());
   if (step <= wordLength) {
-    os::textFieldSetStringValue(
-        ob.demoTypedLabel, encodeUtf8(kDemoWord.substr(0, static_cast<size_t>(step))));
+    os::textFieldSetStringValue(ob.demoTypedLabel,
+                                encodeUtf8(kDemoWord.substr(0, static_cast<size_t>(step))));
     os::textFieldSetTextColor(ob.demoTypedLabel, kSecondary);
     os::viewSetAlphaValue(ob.demoArrowLabel, 0);
     os::viewSetAlphaValue(ob.demoResultLabel, 0);

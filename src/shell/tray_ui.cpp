@@ -106,8 +106,7 @@ void rebuildTrayMenu(int enabled, int hookActive) {
   }
   os::Menu* menu = tray.trayMenu;
   os::Target* target = tray.trayDelegate.get();
-  const auto add = [&](std::string_view title, std::string_view action,
-                       std::string_view key = "") {
+  const auto add = [&](std::string_view title, std::string_view action, std::string_view key = "") {
     os::MenuItem* item = os::menuAddItem(menu, title, action, key);
     os::menuItemSetTarget(item, target);
     return item;
@@ -143,9 +142,8 @@ void removeTray() {
 }
 
 void showTrayMessage(std::string title, std::string body) {
-  os::dispatchAsyncMain([title = std::move(title), body = std::move(body)] {
-    presentTrayAlert(title, body);
-  });
+  os::dispatchAsyncMain(
+      [title = std::move(title), body = std::move(body)] { presentTrayAlert(title, body); });
 }
 
 void presentTrayAlert(const std::string& title, const std::string& body) {

@@ -163,6 +163,11 @@ void SvgBuilder::text(double x, double baseline, std::u32string_view text, const
           "\" font-size=\"" + num(font.size) + "\" font-weight=\"" + weightName(font.weight) +
           "\"" + paintAttrs("fill", fill);
   if (anchor != "start") out_ += " text-anchor=\"" + std::string(anchor) + "\"";
+  // The measured width, so that any font the viewer has draws the line just
+  // as wide as the layout counted it.
+  if (const double w = textWidth(text, font); w > 0) {
+    out_ += " textLength=\"" + num(w) + R"(" lengthAdjust="spacingAndGlyphs")";
+  }
   out_ += " xml:space=\"preserve\">";
   appendEscaped(out_, text);
   out_ += "</text>\n";
