@@ -140,8 +140,8 @@ Detector::Answer Detector::checkLatin(std::u32string_view word) {
   // So does a word of the list followed by a punctuation key: "the," is an
   // English word and a comma, never "еру" and a comma.
   const std::string lower = toLower(encodeUtf8(word));
-  const bool enExact = enDict.words.contains(lower) || (isTrailingPunctKey(word.back()) &&
-                                                        enDict.words.contains(lowerPrefix(lower)));
+  const bool enExact = enDict.hasWord(lower) ||
+                       (isTrailingPunctKey(word.back()) && enDict.hasWord(lowerPrefix(lower)));
 
   if (word.size() >= kTrailingPunctMinLength && !enExact) {
     // The final key read as punctuation: a shifted digit gives what it gives

@@ -56,7 +56,7 @@ int64_t Detector::lemmaRank(std::u32string_view w) const {
 }
 
 bool Detector::tailIsPunctuation(std::u32string_view full, std::u32string_view prefix) const {
-  if (ruDict.words.contains(encodeUtf8(toLower(full)))) return false;
+  if (ruDict.hasWord(encodeUtf8(toLower(full)))) return false;
   const int64_t rank = lemmaRank(full);
   if (rank == 0) return true;
   const int64_t prefixRank = ruDict.rankOf(encodeUtf8(toLower(prefix)));

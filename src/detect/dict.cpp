@@ -71,21 +71,21 @@ void lowerInto(std::string_view s, std::string& out) {
 
 }  // namespace
 
+Dict::Dict(DictImage image)
+    : image_(std::move(image)), indexed_(image_.indexed()), russian_(image_.lang() == "ru") {}
+
 bool Dict::Has(std::string_view word) const {
   Scratch& s = dict_detail::scratch();
   lowerInto(word, s.lower);
-  if (!dict_detail::indexUsable(*this)) {
+  if (!indexed_) {
     return dict_detail::hasByRules(*this, s.lower, s);
   }
-  // Most words asked about are list words: one hash settles them.
-  if (dict_detail::contains(words, s.lower)) {
-    return true;
+  if (russian_) {
+    return dict_detail::hasIndexed(*this, s.lower, s, false);
   }
-  if (!matchesDictScript(s.lower, lang)) {
-    return false;
-  }
-  return index.trie.empty() ? dict_detail::hasBeyondWords(*this, s.lower, s)
-                            : dict_detail::hasIndexed(*this, s.lower, s);
+  // The script filter kept every word with another script's letter out of
+  // the list, and no rule removes such a letter.
+  return matchesDictScript(s.lower, lang()) && dict_detail::hasByRules(*this, s.lower, s);
 }
 
 std::optional<std::string> Dict::FuzzyFind(std::string_view word) const {
@@ -99,14 +99,14 @@ std::optional<std::string> Dict::FuzzyFind(std::string_view word) const {
   // With the index, a candidate keeping a code point that the list's script
   // filter refuses is never found (see dict_index.cpp): with two such code
   // points no edit helps, with one only replacing or deleting it can.
-  const bool indexed = dict_detail::indexUsable(*this);
+  const bool indexed = indexed_;
   size_t refused = 0;
   size_t refusedAt = n;
   for (size_t i = 0; i < n; ++i) {
     at[i] = lower.size();
     const char32_t c = lowerCodePoint(r[i]);
     appendUtf8(lower, c);
-    if (indexed && !dict_detail::scriptAllows(c, lang)) {
+    if (indexed && !dict_detail::scriptAllows(c, lang())) {
       ++refused;
       refusedAt = i;
     }
@@ -117,14 +117,14 @@ std::optional<std::string> Dict::FuzzyFind(std::string_view word) const {
   }
   std::array<bool, fuzzyAlphabet.size()> letterAllowed{};
   for (size_t k = 0; k < fuzzyAlphabet.size(); ++k) {
-    letterAllowed[k] = !indexed || dict_detail::scriptAllows(fuzzyAlphabet[k], lang);
+    letterAllowed[k] = !indexed || dict_detail::scriptAllows(fuzzyAlphabet[k], lang());
   }
   const auto editable = [&](size_t i) { return refused == 0 || i == refusedAt; };
 
   Scratch& s = dict_detail::scratch();
   const auto has = [&](std::string_view cand) {
-    return indexed ? dict_detail::hasIndexed(*this, cand, s)
-                   : dict_detail::hasByRules(*this, cand, s);
+    return indexed && russian_ ? dict_detail::hasIndexed(*this, cand, s, true)
+                               : dict_detail::hasByRules(*this, cand, s);
   };
   std::string cand;
   cand.reserve(lower.size() + 2);
@@ -182,8 +182,10 @@ std::optional<std::string> Dict::FuzzyFind(std::string_view word) const {
 }
 
 int64_t Dict::rankOf(std::string_view lowerWord) const {
-  const auto it = ranks.find(lowerWord);
-  return it == ranks.end() ? 0 : it->second;
+  const DictTrie& t = image_.trie();
+  if (t.empty()) return 0;
+  const DictTrie::Node n = t.walk(DictTrie::kRoot, lowerWord);
+  return n != DictTrie::kNoNode && t.isWord(n) ? image_.rankAt(n) : 0;
 }
 
 }  // namespace vyx

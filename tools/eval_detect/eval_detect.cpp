@@ -202,7 +202,7 @@ int run(int argc, char** argv) {
   }
   const std::vector<std::string> words = readWords(path, limit);
   std::printf("%s: %zu words; ru list %zu words, en list %zu words\n\n", path, words.size(),
-              ru->words.size(), en->words.size());
+              ru->wordCount(), en->wordCount());
 
   // Passes are independent (each has its own detector), so they run at once.
   const std::vector<PassSpec> passes = buildPasses(words);
