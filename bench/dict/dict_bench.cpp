@@ -82,6 +82,13 @@ BENCHMARK_CAPTURE(BM_Has, en_missing, false, "ghbdtncndetn", false);
 BENCHMARK_CAPTURE(BM_Has, ru_other_script, true, "пpивет", false);  // Latin p
 BENCHMARK_CAPTURE(BM_Has, ru_yo_inflected, true, "ёлками", true);
 
+void BM_HasWordExact(benchmark::State& state) {
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(shared->ru.hasWord("привет"));
+  }
+}
+BENCHMARK(BM_HasWordExact);
+
 // FuzzyFind of a word typed on the wrong layout (given in Latin, looked up in
 // Russian): every one of its 67n + 33 candidates is a call of Has.
 void BM_FuzzyFind(benchmark::State& state, const char* typed, bool expected) {

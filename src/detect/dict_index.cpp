@@ -35,19 +35,21 @@ bool isContinuation(char b) {
   return (static_cast<uint8_t>(b) & 0xC0) == 0x80;
 }
 
-// Walks w down the trie as far as it goes: path[i] becomes the node of w's
-// first i bytes, for i up to the returned count of bytes walked.
-size_t walkPath(const DictTrie& t, std::string_view w, std::vector<Node>& path) {
+}  // namespace
+
+size_t walkPathFrom(const DictTrie& t, std::string_view w, std::vector<Node>& path, size_t known) {
   if (path.size() < w.size() + 1) path.resize(w.size() + 1);
-  Node node = DictTrie::kRoot;
-  path[0] = node;
-  for (size_t i = 0; i < w.size(); ++i) {
+  if (known == 0) path[0] = DictTrie::kRoot;
+  Node node = path[known];
+  for (size_t i = known; i < w.size(); ++i) {
     node = t.child(node, w[i]);
     if (node == DictTrie::kNoNode) return i;
     path[i + 1] = node;
   }
   return w.size();
 }
+
+namespace {
 
 // Bytes of the longest prefix of 3+ code points along the walked path that is
 // a stem; 0 when none.
@@ -130,12 +132,17 @@ bool hasStemIndexed(const Dict& d, std::string_view w, size_t live, const Scratc
 }  // namespace
 
 bool hasIndexed(const Dict& d, std::string_view w, Scratch& s, bool scriptChecked) {
+  return hasIndexedFrom(d, w, s, scriptChecked, 0, false);
+}
+
+bool hasIndexedFrom(const Dict& d, std::string_view w, Scratch& s, bool scriptChecked, size_t known,
+                    bool deadAtKnown) {
   const DictTrie& t = d.image().trie();
   if (t.empty()) return false;
 
   // One walk down the trie serves the exact lookup, the stem test and the
   // ending rule.
-  const size_t live = walkPath(t, w, s.path);
+  const size_t live = deadAtKnown ? known : walkPathFrom(t, w, s.path, known);
   if (live == w.size() && t.isWord(s.path[live])) return true;
   if (!scriptChecked && !matchesDictScript(w, "ru")) return false;
   size_t longestStem = 0;
@@ -143,7 +150,7 @@ bool hasIndexed(const Dict& d, std::string_view w, Scratch& s, bool scriptChecke
   // With ё the stem is a prefix of the folded word (of the same length).
   if (hasYo(w)) {
     foldYo(w, s.folded);
-    const size_t foldedLive = walkPath(t, s.folded, s.foldedPath);
+    const size_t foldedLive = walkPathFrom(t, s.folded, s.foldedPath, 0);
     if (foldedLive == w.size() && t.isWord(s.foldedPath[foldedLive])) return true;
     longestStem = longestStemOn(t, s.folded, s.foldedPath, foldedLive);
   } else {

@@ -81,6 +81,15 @@ void foldYo(std::string_view w, std::string& out);
 // word; only while d.indexed(). scriptChecked: the word is known to pass the
 // list's script filter.
 [[nodiscard]] bool hasIndexed(const Dict& d, std::string_view w, Scratch& s, bool scriptChecked);
+// The same for a word whose first `known` bytes were walked already: s.path
+// holds their nodes (path[i] after i bytes), and with deadAtKnown the trie
+// has no child for byte `known`.
+[[nodiscard]] bool hasIndexedFrom(const Dict& d, std::string_view w, Scratch& s, bool scriptChecked,
+                                  size_t known, bool deadAtKnown);
+// Walks w down the trie from the node path[known] as far as it goes, setting
+// path[i] to the node of w's first i bytes; returns the bytes walked.
+size_t walkPathFrom(const DictTrie& t, std::string_view w, std::vector<uint32_t>& path,
+                    size_t known);
 // Whether a Russian word's stem is what the index expects of the stemmer: a
 // prefix of the word with ё read as е, no shorter than russianStemFloor.
 [[nodiscard]] bool stemFitsIndex(std::string_view word, std::string_view stem);

@@ -87,6 +87,42 @@ TEST(DictIndex, AnswersLikeTheRulesForEnglish) {
   }
 }
 
+// The embedded list itself, on probes made from its words: cut, inflected,
+// with ё, capitalised, glued to a neighbour, misspelt by one letter.
+TEST(DictIndex, EmbeddedRussianListAnswersLikeTheRules) {
+  const Result<Dict> ru = LoadDict("ru");
+  ASSERT_TRUE(ru.ok());
+  ASSERT_TRUE(ru->indexed());
+  const Dict plain = ru->withoutIndex();
+  std::vector<std::string> sample;
+  size_t i = 0;
+  ru->forEachWord([&](std::string_view w, int64_t) {
+    if (i++ % 40 == 0) sample.emplace_back(w);
+  });
+  ASSERT_GT(sample.size(), 2000U);
+  size_t found = 0;
+  for (size_t k = 0; k < sample.size(); ++k) {
+    const std::string& w = sample[k];
+    std::string yo = w;
+    if (const size_t e = yo.find("е"); e != std::string::npos) yo.replace(e, 2, "ё");
+    const std::u32string u = decodeUtf8(w);
+    for (const std::string& p :
+         {w, dropLast(w, 1), dropLast(w, 2), w + "ю", w + "ами", w + "ешь", dropLast(w, 1) + "ого",
+          dropLast(w, 2) + "ал", yo, encodeUtf8(toUpper(u[0])) + encodeUtf8(u.substr(1)),
+          w + sample[(k + 1) % sample.size()],
+          encodeUtf8(u.substr(0, u.size() / 2)) + "ж" + encodeUtf8(u.substr(u.size() / 2 + 1))}) {
+      ASSERT_EQ(ru->Has(p), plain.Has(p)) << p;
+      found += ru->Has(p);
+    }
+    // The rule-by-rule fuzzy search runs the stemmer on every candidate.
+    if (k % 100 == 0) {
+      const std::string typo = dropLast(w, 1) + "ъ";
+      ASSERT_EQ(ru->FuzzyFind(typo), plain.FuzzyFind(typo)) << typo;
+    }
+  }
+  EXPECT_GT(found, sample.size() * 3);  // the probes hit as well as miss
+}
+
 TEST(DictIndex, RulesOutOtherScriptsOnlyWhereNoRuleCouldMatch) {
   const Dict ru = loaded("ru", kList);
   EXPECT_TRUE(ru.Has("Кто-То"));
