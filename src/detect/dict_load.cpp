@@ -130,11 +130,16 @@ DictImageParts compileDict(const DictSource& source) {
   parts.trie = DictTrie::build(std::move(keys));
   parts.wordCount = static_cast<uint32_t>(source.ranks.size());
   parts.stemCount = static_cast<uint32_t>(source.stems.size());
-  parts.ranks.reserve(source.ranks.size());
+  // Ranks in node order: each word's node is where its walk ends.
   const DictTrie trie(parts.trie.firstChild, parts.trie.labels, parts.trie.flags);
-  trie.forEachKey(DictTrie::kWordFlag, [&](std::string_view w, DictTrie::Node) {
-    parts.ranks.push_back(static_cast<uint32_t>(source.ranks.find(w)->second));
-  });
+  std::vector<uint32_t> rankAtNode(trie.nodeCount(), 0);
+  for (const auto& [word, rank] : source.ranks) {
+    rankAtNode[trie.walk(DictTrie::kRoot, word)] = static_cast<uint32_t>(rank);
+  }
+  parts.ranks.reserve(source.ranks.size());
+  for (size_t n = 0; n < trie.nodeCount(); ++n) {
+    if (trie.isWord(static_cast<DictTrie::Node>(n))) parts.ranks.push_back(rankAtNode[n]);
+  }
 
   // A list word is a known form already.
   std::vector<std::string> forms;
