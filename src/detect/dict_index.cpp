@@ -17,9 +17,7 @@
 #include "detect/dict_internal.h"
 #include "detect/stem.h"
 
-namespace vyx {
-
-namespace dict_detail {
+namespace vyx::dict_detail {
 
 namespace {
 
@@ -174,6 +172,4 @@ bool stemFitsIndex(std::string_view word, std::string_view stem) {
   return true;
 }
 
-}  // namespace dict_detail
-
-}  // namespace vyx
+}  // namespace vyx::dict_detail

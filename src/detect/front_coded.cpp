@@ -58,7 +58,7 @@ bool FrontCodedSet::contains(std::string_view key) const {
   std::string_view first = head(lo);
   if (first >= key) return first == key;
   std::memcpy(cur.data(), first.data(), first.size());
-  const uint8_t* p = reinterpret_cast<const uint8_t*>(first.data() + first.size());
+  const auto* p = reinterpret_cast<const uint8_t*>(first.data() + first.size());
   const uint8_t* end = lo + 1 < blockStarts_.size() ? bytes_.data() + blockStarts_[lo + 1]
                                                     : bytes_.data() + bytes_.size();
   while (p < end) {

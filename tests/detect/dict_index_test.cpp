@@ -242,10 +242,9 @@ namespace {
 // Every kept string is found, and nothing else: before the first, between
 // neighbours, past the last, at block edges, prefixes and extensions.
 TEST(FrontCodedSet, FindsExactlyItsStrings) {
-  std::vector<std::string> kept;
-  for (int i = 0; i < 100; ++i) kept.push_back("ф" + std::to_string(1000 + i * 7));
-  kept.push_back("умолчанию");
-  kept.push_back(std::string(FrontCodedSet::kMaxBytes + 1, 'x'));  // too long to keep
+  std::vector<std::string> kept = {"умолчанию",
+                                   std::string(FrontCodedSet::kMaxBytes + 1, 'x')};  // too long
+  for (int i = 0; i < 100; ++i) kept.emplace_back("ф" + std::to_string(1000 + i * 7));
   std::sort(kept.begin(), kept.end());
   const FrontCodedSet::Arrays a = FrontCodedSet::build(kept);
   const FrontCodedSet set(a.blockStarts, a.bytes);
