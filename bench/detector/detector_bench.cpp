@@ -44,9 +44,10 @@ std::vector<std::string> readCorpus(const std::string& path, size_t limit) {
 // English list, roughly the mix of a bilingual text.
 std::vector<std::string> listWords(const Dict& ru, const Dict& en, size_t limit) {
   std::vector<std::pair<int64_t, std::string>> ranked;
-  for (const auto& [word, rank] : ru.ranks) ranked.emplace_back(rank, word);
+  ru.forEachWord([&](std::string_view word, int64_t rank) { ranked.emplace_back(rank, word); });
   std::sort(ranked.begin(), ranked.end());
-  std::vector<std::string> english(en.words.begin(), en.words.end());
+  std::vector<std::string> english;
+  en.forEachWord([&](std::string_view word, int64_t) { english.emplace_back(word); });
   std::sort(english.begin(), english.end());
   std::vector<std::string> words;
   for (size_t i = 0; words.size() < limit && (i < ranked.size() || i < english.size()); ++i) {

@@ -1,5 +1,6 @@
 #!/bin/bash
-# Rebuilds dicts/ru_freq.txt and dicts/en_freq.txt from Debian and npm packages.
+# Rebuilds dicts/ru_freq.txt, dicts/ru_forms.txt and dicts/en_freq.txt from Debian and npm
+# packages.
 #
 # Run from anywhere, as root (or with sudo available) on Debian 12:
 #     dicts/build/build.sh
@@ -78,9 +79,11 @@ combine_tessdata -e /usr/share/tesseract-ocr/5/tessdata/rus.traineddata \
 dawg2wordlist "$W/rus.lstm-unicharset" "$W/rus.lstm-word-dawg" "$W/tesseract_words.txt" >/dev/null 2>&1
 
 "$PY" "$HERE/build_ru.py" "$W" "$DICTS/ru_freq.txt"
+# Inflected forms ending in ю, б or ж, for the detector's rank rule.
+"$PY" "$HERE/build_forms.py" "$DICTS/ru_forms.txt"
 # English second: it leaves out rarer English words that spell a Russian word.
 "$PY" "$HERE/build_en.py" /usr/share/dict/scowl "$DICTS/ru_freq.txt" "$DICTS/en_freq.txt"
 
 "$PY" "$HERE/stats.py" ru "$DICTS/ru_freq.txt"
 "$PY" "$HERE/stats.py" en "$DICTS/en_freq.txt"
-(cd "$DICTS" && sha256sum ru_freq.txt en_freq.txt)
+(cd "$DICTS" && sha256sum ru_freq.txt ru_forms.txt en_freq.txt)

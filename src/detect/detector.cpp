@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "detect/keymaps.h"
+#include "detect/trailing_keys.h"
 #include "log/logger.h"
 #include "text/unicode.h"
 #include "text/utf8.h"
@@ -18,11 +19,6 @@ constexpr size_t kFuzzyMinLength = 6;
 // Below this many code points a final punctuation key is read as a letter.
 constexpr size_t kTrailingPunctMinLength = 3;
 constexpr size_t kFuzzyMemoSize = 4096;
-
-// Keys whose character may follow a word as punctuation; all are ASCII.
-bool isTrailingPunctKey(char32_t c) {
-  return shiftDigitPunct.contains(c) || sentenceEndPunct.contains(c) || punctLetterKeys.contains(c);
-}
 
 // The word without its final ASCII punctuation key.
 std::string_view lowerPrefix(std::string_view lower) {
@@ -140,22 +136,24 @@ Detector::Answer Detector::checkLatin(std::u32string_view word) {
 
   // A word of the English list stays as typed even when its conversion is a
   // Russian word; English stems do not count here, they are far too lenient.
-  // So does a word of the list followed by a punctuation key: "the," is an
-  // English word and a comma, never "еру" and a comma.
+  // So does a word of the list followed by a mark that ends English words:
+  // "the," is an English word and a comma, never "еру" and a comma; but
+  // "to`" is ещё.
   const std::string lower = toLower(encodeUtf8(word));
-  const bool enExact = enDict.words.contains(lower) || (isTrailingPunctKey(word.back()) &&
-                                                        enDict.words.contains(lowerPrefix(lower)));
+  const bool enExact =
+      enDict.hasWord(lower) || (endsEnglishWord(word.back()) && enDict.hasWord(lowerPrefix(lower)));
 
   if (word.size() >= kTrailingPunctMinLength && !enExact) {
     // The final key read as punctuation: a shifted digit gives what it gives
-    // on the Russian layout, a sentence end or a letter key stays itself.
+    // on the Russian layout, a sentence end or a comma, full stop or
+    // semicolon key stays itself. The keys of х, ъ, э and ё are letters.
     const char32_t last = word.back();
     const std::u32string_view pru = std::u32string_view(ru).substr(0, ru.size() - 1);
     const bool letterKey = punctLetterKeys.contains(last);
     char32_t punct = 0;
     if (const auto it = shiftDigitPunct.find(last); it != shiftDigitPunct.end()) {
       punct = it->second;
-    } else if (letterKey || sentenceEndPunct.contains(last)) {
+    } else if (letterKeyMayBePunct(last) || sentenceEndPunct.contains(last)) {
       punct = last;
     }
     if (punct != 0 && inRuDict(pru) && (!letterKey || tailIsPunctuation(ru, pru))) {

@@ -2,6 +2,7 @@
 // never touched, one typed on the other layout is always fixed.
 #include "detect/detector.h"
 #include "detect/keymaps.h"
+#include "detect/trailing_keys.h"
 #include "text/unicode.h"
 #include "text/utf8.h"
 
@@ -16,13 +17,14 @@ struct TrailingPunct {
 
 // What a final character typed after a user word stands for. A Cyrillic word
 // was typed on the Russian layout, so its punctuation is already right; after
-// a Latin word a shifted digit is what the key gives on the Russian layout.
+// a Latin word a shifted digit is what the key gives on the Russian layout,
+// and the keys of х, ъ, э and ё are letters, never punctuation.
 TrailingPunct customTrailingPunct(std::string_view script, char32_t last) {
   if (script == kScriptCyrillic) return {last, isPunct(last)};
   if (const auto it = shiftDigitPunct.find(last); it != shiftDigitPunct.end()) {
     return {it->second, true};
   }
-  if (sentenceEndPunct.contains(last) || punctLetterKeys.contains(last)) return {last, true};
+  if (sentenceEndPunct.contains(last) || letterKeyMayBePunct(last)) return {last, true};
   return {};
 }
 

@@ -66,8 +66,8 @@ Detector::Answer Detector::checkMixed(std::u32string_view word) {
   // much that a reading only they let through is weaker evidence.
   std::u32string ruLower = toLower(ruCore);
   std::replace(ruLower.begin(), ruLower.end(), U'ё', U'е');
-  const bool ruListed = ruWhole && ruDict.words.contains(encodeUtf8(ruLower));
-  const bool enListed = enWhole && enDict.words.contains(encodeUtf8(toLower(enCore)));
+  const bool ruListed = ruWhole && ruDict.hasWord(encodeUtf8(ruLower));
+  const bool enListed = enWhole && enDict.hasWord(encodeUtf8(toLower(enCore)));
   if (ruListed != enListed) return pick(ruListed);
   if (ruListed) return {};  // a word either way: which was meant is anyone's guess
 

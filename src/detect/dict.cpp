@@ -2,6 +2,7 @@
 
 #include <unicode/utf8.h>
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -52,7 +53,32 @@ char32_t lowerCodePoint(char32_t c) {
 
 // Lower-cases s into out code point by code point (as toLower does), reading
 // ill-formed sequences as U+FFFD.
+// Whether s is well-formed and already lower case in the alphabets the lists
+// use: ASCII other than A-Z, and the lower-case Russian block (а-я D0 B0-BF,
+// р-я and ѐ-џ D1 80-9F). Most looked-up words are, and need no decoding.
+bool plainLowerCase(std::string_view s) {
+  const auto* b = reinterpret_cast<const uint8_t*>(s.data());
+  const size_t n = s.size();
+  for (size_t i = 0; i < n; ++i) {
+    if (b[i] < 0x80) {
+      if (b[i] >= 'A' && b[i] <= 'Z') return false;
+      continue;
+    }
+    if (i + 1 == n) return false;
+    const uint8_t c = b[i + 1];
+    const bool lower =
+        (b[i] == 0xD0 && c >= 0xB0 && c <= 0xBF) || (b[i] == 0xD1 && c >= 0x80 && c <= 0x9F);
+    if (!lower) return false;
+    ++i;
+  }
+  return true;
+}
+
 void lowerInto(std::string_view s, std::string& out) {
+  if (plainLowerCase(s)) {
+    out.assign(s);
+    return;
+  }
   out.clear();
   const auto* bytes = reinterpret_cast<const uint8_t*>(s.data());
   const auto len = static_cast<int32_t>(s.size());
@@ -71,21 +97,21 @@ void lowerInto(std::string_view s, std::string& out) {
 
 }  // namespace
 
+Dict::Dict(DictImage image)
+    : image_(std::move(image)), indexed_(image_.indexed()), russian_(image_.lang() == "ru") {}
+
 bool Dict::Has(std::string_view word) const {
   Scratch& s = dict_detail::scratch();
   lowerInto(word, s.lower);
-  if (!dict_detail::indexUsable(*this)) {
+  if (!indexed_) {
     return dict_detail::hasByRules(*this, s.lower, s);
   }
-  // Most words asked about are list words: one hash settles them.
-  if (dict_detail::contains(words, s.lower)) {
-    return true;
+  if (russian_) {
+    return dict_detail::hasIndexed(*this, s.lower, s, false);
   }
-  if (!matchesDictScript(s.lower, lang)) {
-    return false;
-  }
-  return index.trie.empty() ? dict_detail::hasBeyondWords(*this, s.lower, s)
-                            : dict_detail::hasIndexed(*this, s.lower, s);
+  // The script filter kept every word with another script's letter out of
+  // the list, and no rule removes such a letter.
+  return matchesDictScript(s.lower, lang()) && dict_detail::hasByRules(*this, s.lower, s);
 }
 
 std::optional<std::string> Dict::FuzzyFind(std::string_view word) const {
@@ -99,14 +125,14 @@ std::optional<std::string> Dict::FuzzyFind(std::string_view word) const {
   // With the index, a candidate keeping a code point that the list's script
   // filter refuses is never found (see dict_index.cpp): with two such code
   // points no edit helps, with one only replacing or deleting it can.
-  const bool indexed = dict_detail::indexUsable(*this);
+  const bool indexed = indexed_;
   size_t refused = 0;
   size_t refusedAt = n;
   for (size_t i = 0; i < n; ++i) {
     at[i] = lower.size();
     const char32_t c = lowerCodePoint(r[i]);
     appendUtf8(lower, c);
-    if (indexed && !dict_detail::scriptAllows(c, lang)) {
+    if (indexed && !dict_detail::scriptAllows(c, lang())) {
       ++refused;
       refusedAt = i;
     }
@@ -117,17 +143,33 @@ std::optional<std::string> Dict::FuzzyFind(std::string_view word) const {
   }
   std::array<bool, fuzzyAlphabet.size()> letterAllowed{};
   for (size_t k = 0; k < fuzzyAlphabet.size(); ++k) {
-    letterAllowed[k] = !indexed || dict_detail::scriptAllows(fuzzyAlphabet[k], lang);
+    letterAllowed[k] = !indexed || dict_detail::scriptAllows(fuzzyAlphabet[k], lang());
   }
   const auto editable = [&](size_t i) { return refused == 0 || i == refusedAt; };
 
-  Scratch& s = dict_detail::scratch();
-  const auto has = [&](std::string_view cand) {
-    return indexed ? dict_detail::hasIndexed(*this, cand, s)
-                   : dict_detail::hasByRules(*this, cand, s);
-  };
   std::string cand;
   cand.reserve(lower.size() + 2);
+  Scratch& s = dict_detail::scratch();
+  // Every candidate edited at code point i shares the word's first at[i]
+  // bytes, so their walk down the trie starts from the word's own walk.
+  const bool walkShared = indexed && russian_;
+  std::vector<uint32_t> wordPath;
+  const size_t wordLive =
+      walkShared ? dict_detail::walkPathFrom(image_.trie(), lower, wordPath, 0) : 0;
+  size_t known = 0;
+  bool deadAtKnown = false;
+  const auto editAt = [&](size_t i) {
+    cand.assign(lower, 0, at[i]);
+    if (!walkShared) return;
+    known = std::min(at[i], wordLive);
+    deadAtKnown = wordLive < at[i];
+    if (s.path.size() < known + 1) s.path.resize(known + 1);
+    std::copy_n(wordPath.begin(), known + 1, s.path.begin());
+  };
+  const auto has = [&](std::string_view c) {
+    return walkShared ? dict_detail::hasIndexedFrom(*this, c, s, true, known, deadAtKnown)
+                      : dict_detail::hasByRules(*this, c, s);
+  };
   const auto answer = [&](size_t keep, std::u32string_view mid, size_t resume) {
     std::u32string out(r.substr(0, keep));
     out += mid;
@@ -136,7 +178,7 @@ std::optional<std::string> Dict::FuzzyFind(std::string_view word) const {
   };
 
   for (size_t i = 0; i <= n && refused == 0; ++i) {
-    cand.assign(lower, 0, at[i]);
+    editAt(i);
     cand.append(2, '\0');
     cand.append(lower, at[i]);
     for (size_t k = 0; k < kAlphabetUtf8.size(); ++k) {
@@ -154,7 +196,7 @@ std::optional<std::string> Dict::FuzzyFind(std::string_view word) const {
     if (!editable(i)) {
       continue;
     }
-    cand.assign(lower, 0, at[i]);
+    editAt(i);
     cand.append(2, '\0');
     cand.append(lower, at[i + 1]);
     for (size_t k = 0; k < kAlphabetUtf8.size(); ++k) {
@@ -172,7 +214,7 @@ std::optional<std::string> Dict::FuzzyFind(std::string_view word) const {
     if (!editable(i)) {
       continue;
     }
-    cand.assign(lower, 0, at[i]);
+    editAt(i);
     cand.append(lower, at[i + 1]);
     if (has(cand)) {
       return answer(i, {}, i + 1);
@@ -182,8 +224,10 @@ std::optional<std::string> Dict::FuzzyFind(std::string_view word) const {
 }
 
 int64_t Dict::rankOf(std::string_view lowerWord) const {
-  const auto it = ranks.find(lowerWord);
-  return it == ranks.end() ? 0 : it->second;
+  const DictTrie& t = image_.trie();
+  if (t.empty()) return 0;
+  const DictTrie::Node n = t.walk(DictTrie::kRoot, lowerWord);
+  return n != DictTrie::kNoNode && t.isWord(n) ? image_.rankAt(n) : 0;
 }
 
 }  // namespace vyx

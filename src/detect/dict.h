@@ -4,8 +4,6 @@
 //
 // A Dict is never written after LoadDict returns, so any thread may read it
 // without a lock; the scratch buffers and stemmers Has uses are per thread.
-// Code that fills or changes words or stems by hand calls buildIndex
-// afterwards (without an index, Has applies the rules one by one).
 // Ill-formed UTF-8 in a looked-up word is read as U+FFFD and simply not found.
 #pragma once
 
@@ -17,6 +15,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "detect/dict_image.h"
 #include "detect/dict_tables.h"
 #include "detect/dict_trie.h"
 #include "log/error.h"
@@ -33,23 +32,25 @@ using StringSet = std::unordered_set<std::string, StringHash, std::equal_to<>>;
 template <class V>
 using StringMap = std::unordered_map<std::string, V, StringHash, std::equal_to<>>;
 
-// What LoadDict derives from words and stems so that Has can rule out most
-// misses without trying every rule (the fuzzy search tries thousands of
-// misses while a key is held). It never changes an answer.
-struct DictIndex {
-  DictTrie trie;         // every word and stem; Russian only
-  size_t wordCount = 0;  // words.size() and stems.size() when it was built:
-  size_t stemCount = 0;  // a Dict changed since then answers by the rules alone
-  bool built = false;    // set only when every word and stem passes the script filter
+// A word list as parsed from text, before it is compiled.
+struct DictSource {
+  std::string lang;          // "ru" or "en"
+  StringMap<int64_t> ranks;  // every accepted line and the 1-based number it first occurs on
+  StringSet stems;           // the Snowball stem of every accepted line, when not empty
+  StringSet forms;           // inflected forms the rank rule may ask about (Russian)
+  // The stemmer cut every Russian word to a prefix no shorter than
+  // russianStemFloor, which lets lookups skip it (see dict_index.cpp).
+  bool stemmerFitsIndex = true;
 };
 
-struct Dict {
-  StringSet words;           // every accepted line, trimmed and lower-cased
-  StringSet stems;           // the Snowball stem of every accepted line, when not empty
-  StringMap<int64_t> ranks;  // 1-based number of the accepted line a word first occurs on
-  std::string lang;          // "ru" or "en"
-  DictIndex index;
+// One loaded word list: its words, their stems and ranks, and a few inflected
+// forms, compiled into one flat image (dict_image.h). Copies share the image.
+class Dict final {
+ public:
+  Dict() = default;
+  explicit Dict(DictImage image);
 
+  [[nodiscard]] const std::string& lang() const { return image_.lang(); }
   // Whether the word, lower-cased, is in the list directly or through its
   // stem, ё folding and the Russian ending rules.
   [[nodiscard]] bool Has(std::string_view word) const;
@@ -58,14 +59,54 @@ struct Dict {
   [[nodiscard]] std::optional<std::string> FuzzyFind(std::string_view word) const;
   // The rank of an exact (already lower-cased) word, 0 when absent.
   [[nodiscard]] int64_t rankOf(std::string_view lowerWord) const;
-  // Derives index from words, stems and lang; LoadDict calls it.
-  void buildIndex();
+  // Exact membership, no rule applied: a list word / a stem.
+  [[nodiscard]] bool hasWord(std::string_view lowerWord) const {
+    return image_.trie().holds(lowerWord, DictTrie::kWordFlag);
+  }
+  [[nodiscard]] bool hasStem(std::string_view stem) const {
+    return image_.trie().holds(stem, DictTrie::kStemFlag);
+  }
+  // A list word or one of the inflected forms compiled in beside the list
+  // (lower case, ё written as е).
+  [[nodiscard]] bool hasWordForm(std::string_view lowerFolded) const {
+    return hasWord(lowerFolded) || image_.forms().contains(lowerFolded);
+  }
+  [[nodiscard]] size_t wordCount() const { return image_.wordCount(); }
+  [[nodiscard]] size_t stemCount() const { return image_.stemCount(); }
+  // Calls f(word, rank) for every word.
+  template <class F>
+  void forEachWord(F&& f) const {
+    image_.trie().forEachKey(DictTrie::kWordFlag,
+                             [&](std::string_view w, DictTrie::Node n) { f(w, image_.rankAt(n)); });
+  }
+  [[nodiscard]] const DictImage& image() const { return image_; }
+  // Whether lookups may rule out candidates through the trie (see dict_index.cpp).
+  [[nodiscard]] bool indexed() const { return indexed_; }
+  // The same list answering rule by rule, the reference the index must agree with.
+  [[nodiscard]] Dict withoutIndex() const {
+    Dict d = *this;
+    d.indexed_ = false;
+    return d;
+  }
+
+ private:
+  DictImage image_;
+  bool indexed_ = false;
+  bool russian_ = false;
 };
 
 // Loads the embedded "dicts/<code>_freq.txt".
 [[nodiscard]] Result<Dict> LoadDict(std::string_view code);
-// Loads a list given as text in the embedded files' format (tests, and LoadDict itself).
-[[nodiscard]] Result<Dict> loadDictFromText(std::string_view code, std::string_view text);
+// Parses a list given as text in the embedded files' format, and the forms
+// list (one form a line; forms that fail the script filter are skipped).
+[[nodiscard]] Result<DictSource> parseDictSource(std::string_view code, std::string_view text,
+                                                 std::string_view formsText = {});
+// Compiles a parsed list (the build does this for the embedded lists).
+[[nodiscard]] DictImageParts compileDict(const DictSource& source);
+// Parses and compiles a list given as text, in memory (tests).
+[[nodiscard]] Result<Dict> loadDictFromText(std::string_view code, std::string_view text,
+                                            std::string_view formsText = {});
+[[nodiscard]] Dict dictFromSource(const DictSource& source);
 
 // The Snowball stem for "en" or "ru" (stop words stemmed like any word); ""
 // for any other code. Safe from any thread.

@@ -1,7 +1,9 @@
 // dictFS: the word lists compiled into the program ("dicts/ru_freq.txt" and
-// "dicts/en_freq.txt"), so the program never reads them from disk. The bytes
-// live in the executable's read-only data and are never written, so any
-// thread may read them.
+// "dicts/en_freq.txt"), so the program never reads them from disk. Each list
+// is held as the image the build compiled it into (dict_image.h; the Russian
+// one with its word forms from dicts/ru_forms.txt), so loading it is a look at
+// its header. The bytes live in the executable's read-only data, paged in as
+// lookups reach them, and are never written, so any thread may read them.
 #pragma once
 
 #include <span>
@@ -13,7 +15,7 @@ namespace vyx {
 
 struct EmbeddedFile {
   std::string_view name;  // "dicts/ru_freq.txt"
-  std::string_view data;
+  std::string_view data;  // its compiled image
 };
 
 class EmbeddedFS final {

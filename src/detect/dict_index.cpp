@@ -4,13 +4,11 @@
 //     refuses, and no rule removes such a code point (the stemmers and the
 //     Russian endings only remove letters of the list's own script), so a
 //     word holding one is found by no rule;
-//   * a word, folded word or base + ending is in words only when its bytes
-//     are a path of the trie, which holds every word and every stem;
+//   * a word, folded word or base + ending is a word only when its bytes
+//     are a path of the trie that ends on a word node;
 //   * the Russian stem of a word is a prefix of the word with ё folded to е,
 //     no shorter than russianStemFloor, so without such a prefix among the
 //     stems there is no need to run the stemmer at all.
-// A path the trie does have is still confirmed in words or stems, so the
-// index only has to hold everything, not exactly everything.
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -19,9 +17,7 @@
 #include "detect/dict_internal.h"
 #include "detect/stem.h"
 
-namespace vyx {
-
-namespace dict_detail {
+namespace vyx::dict_detail {
 
 namespace {
 
@@ -37,25 +33,33 @@ bool isContinuation(char b) {
   return (static_cast<uint8_t>(b) & 0xC0) == 0x80;
 }
 
-// Walks w down the trie as far as it goes. With a path, appends the node
-// reached after each byte to it.
-struct Walk {
-  size_t longestStem = 0;  // bytes of the longest prefix of 3+ code points that is a stem
-  bool isWord = false;     // the whole of w is a path that ends a word
-};
-Walk walkWord(const DictTrie& t, std::string_view w, std::vector<Node>* path) {
-  Walk walk;
-  size_t codePoints = 0;
-  Node node = DictTrie::kRoot;
-  for (size_t i = 0; i < w.size(); ++i) {
+}  // namespace
+
+size_t walkPathFrom(const DictTrie& t, std::string_view w, std::vector<Node>& path, size_t known) {
+  if (path.size() < w.size() + 1) path.resize(w.size() + 1);
+  if (known == 0) path[0] = DictTrie::kRoot;
+  Node node = path[known];
+  for (size_t i = known; i < w.size(); ++i) {
     node = t.child(node, w[i]);
-    if (node == DictTrie::kNoNode) return walk;
-    if (path != nullptr) path->push_back(node);
-    const bool boundary = i + 1 == w.size() || !isContinuation(w[i + 1]);
-    if (boundary && ++codePoints >= 3 && t.isStem(node)) walk.longestStem = i + 1;
+    if (node == DictTrie::kNoNode) return i;
+    path[i + 1] = node;
   }
-  walk.isWord = t.isWord(node);
-  return walk;
+  return w.size();
+}
+
+namespace {
+
+// Bytes of the longest prefix of 3+ code points along the walked path that is
+// a stem; 0 when none.
+size_t longestStemOn(const DictTrie& t, std::string_view w, const std::vector<Node>& path,
+                     size_t live) {
+  size_t longest = 0;
+  size_t codePoints = 0;
+  for (size_t i = 0; i < live; ++i) {
+    const bool boundary = i + 1 == w.size() || !isContinuation(w[i + 1]);
+    if (boundary && ++codePoints >= 3 && t.isStem(path[i + 1])) longest = i + 1;
+  }
+  return longest;
 }
 
 // Whether w holds ё. Its second byte is rare in Russian text, unlike its first.
@@ -80,14 +84,11 @@ constexpr auto kSuffixEnds = [] {
 }();
 
 // Whether stem + some tail of kBaseTails is a word; node is stem's trie node.
-bool tailsMake(const Dict& d, Node node, std::string_view stem, Scratch& s) {
-  const DictTrie& t = d.index.trie;
+bool tailsMake(const Dict& d, Node node) {
+  const DictTrie& t = d.image().trie();
   for (const std::string_view tail : kBaseTails) {
     const Node end = t.walk(node, tail);
-    if (end == DictTrie::kNoNode || !t.isWord(end)) continue;
-    s.joined.assign(stem);
-    s.joined.append(tail);
-    if (contains(d.words, s.joined)) return true;
+    if (end != DictTrie::kNoNode && t.isWord(end)) return true;
   }
   return false;
 }
@@ -97,55 +98,65 @@ bool tailsMake(const Dict& d, Node node, std::string_view stem, Scratch& s) {
 // one that leaves the trie before that point is no word.
 bool hasThroughEndingsIndexed(const Dict& d, std::string_view w, size_t live, Scratch& s) {
   if (w.size() < 2 || w.size() > live + kLongestEnding + kLongestCodePoint) return false;
-  const DictTrie& t = d.index.trie;
+  const DictTrie& t = d.image().trie();
   const uint16_t end = lastTwoBytes(w);
   for (size_t i = 0; i < ruSuffixes.size(); ++i) {
     const std::string_view suffix = ruSuffixes[i];
     if (kSuffixEnds[i] != end || !w.ends_with(suffix)) continue;
     const std::string_view base = w.substr(0, w.size() - suffix.size());
     if (countCodePoints(base) < 2) continue;
-    if (base.size() <= live && tailsMake(d, s.path[base.size()], base, s)) return true;
+    if (base.size() <= live && tailsMake(d, s.path[base.size()])) return true;
     char32_t last = 0;
     const size_t lastAt = lastCodePointAt(base, last);
     if (lastAt > live) continue;
     for (const std::string_view repl : alternationsOf(last)) {
       const Node node = t.walk(s.path[lastAt], repl);
       if (node == DictTrie::kNoNode) continue;
-      s.candidate.assign(base.substr(0, lastAt));
-      s.candidate.append(repl);
-      if (tailsMake(d, node, s.candidate, s)) return true;
+      if (tailsMake(d, node)) return true;
     }
   }
   return false;
 }
 
-}  // namespace
-
-bool indexUsable(const Dict& d) {
-  return d.index.built && d.index.wordCount == d.words.size() &&
-         d.index.stemCount == d.stems.size();
+// The stem test, through the path already walked when the stem is a prefix
+// of the word (as it is unless the word holds ё).
+bool hasStemIndexed(const Dict& d, std::string_view w, size_t live, const Scratch& s) {
+  const std::string_view stem = stemWordView(w, "ru");
+  if (countCodePoints(stem) < 3) return false;
+  if (!w.starts_with(stem)) return d.hasStem(stem);
+  return stem.size() <= live && d.image().trie().isStem(s.path[stem.size()]);
 }
 
-bool hasIndexed(const Dict& d, std::string_view w, Scratch& s) {
-  const DictTrie& t = d.index.trie;
-  if (t.empty()) return hasByRules(d, w, s);
+}  // namespace
+
+bool hasIndexed(const Dict& d, std::string_view w, Scratch& s, bool scriptChecked) {
+  return hasIndexedFrom(d, w, s, scriptChecked, 0, false);
+}
+
+bool hasIndexedFrom(const Dict& d, std::string_view w, Scratch& s, bool scriptChecked, size_t known,
+                    bool deadAtKnown) {
+  const DictTrie& t = d.image().trie();
+  if (t.empty()) return false;
 
   // One walk down the trie serves the exact lookup, the stem test and the
   // ending rule.
-  s.path.assign(1, DictTrie::kRoot);
-  const Walk walk = walkWord(t, w, &s.path);
-  const size_t live = s.path.size() - 1;
-  if (walk.isWord && contains(d.words, w)) return true;
-  size_t longestStem = walk.longestStem;
+  const size_t live = deadAtKnown ? known : walkPathFrom(t, w, s.path, known);
+  if (live == w.size() && t.isWord(s.path[live])) return true;
+  if (!scriptChecked && !matchesDictScript(w, "ru")) return false;
+  size_t longestStem = 0;
 
   // With ё the stem is a prefix of the folded word (of the same length).
   if (hasYo(w)) {
     foldYo(w, s.folded);
-    const Walk folded = walkWord(t, s.folded, nullptr);
-    if (folded.isWord && contains(d.words, s.folded)) return true;
-    longestStem = folded.longestStem;
+    const size_t foldedLive = walkPathFrom(t, s.folded, s.foldedPath, 0);
+    if (foldedLive == w.size() && t.isWord(s.foldedPath[foldedLive])) return true;
+    longestStem = longestStemOn(t, s.folded, s.foldedPath, foldedLive);
+  } else {
+    longestStem = longestStemOn(t, w, s.path, live);
   }
-  if (longestStem != 0 && longestStem >= russianStemFloor(w) && hasStem(d, w)) return true;
+  if (longestStem != 0 && longestStem >= russianStemFloor(w) && hasStemIndexed(d, w, live, s)) {
+    return true;
+  }
   return hasThroughEndingsIndexed(d, w, live, s);
 }
 
@@ -161,23 +172,4 @@ bool stemFitsIndex(std::string_view word, std::string_view stem) {
   return true;
 }
 
-void buildIndex(Dict& d, bool wordsFiltered) {
-  d.index = {};
-  const auto passes = [&](const StringSet& set) {
-    return std::all_of(set.begin(), set.end(),
-                       [&](const std::string& x) { return matchesDictScript(x, d.lang); });
-  };
-  if ((!wordsFiltered && !passes(d.words)) || !passes(d.stems)) return;  // rules only
-  if (d.lang == "ru") d.index.trie = DictTrie(d.words, d.stems);
-  d.index.wordCount = d.words.size();
-  d.index.stemCount = d.stems.size();
-  d.index.built = true;
-}
-
-}  // namespace dict_detail
-
-void Dict::buildIndex() {
-  dict_detail::buildIndex(*this, false);
-}
-
-}  // namespace vyx
+}  // namespace vyx::dict_detail

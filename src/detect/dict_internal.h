@@ -37,7 +37,8 @@ struct Scratch {
   std::string folded;
   std::string candidate;
   std::string joined;
-  std::vector<uint32_t> path;  // trie nodes along the looked-up word
+  std::vector<uint32_t> path;        // trie nodes along the looked-up word
+  std::vector<uint32_t> foldedPath;  // the same along its ё-folded form
 };
 Scratch& scratch();
 
@@ -48,10 +49,6 @@ inline size_t countCodePoints(std::string_view s) {
     n += (static_cast<uint8_t>(ch) & 0xC0) != 0x80;
   }
   return n;
-}
-
-inline bool contains(const StringSet& set, std::string_view key) {
-  return set.find(key) != set.end();
 }
 
 // Byte offset of the last code point of a non-empty well-formed string.
@@ -80,16 +77,21 @@ void foldYo(std::string_view w, std::string& out);
 [[nodiscard]] bool hasByRules(const Dict& d, std::string_view w, Scratch& s);
 // The same for a word already known not to be in words.
 [[nodiscard]] bool hasBeyondWords(const Dict& d, std::string_view w, Scratch& s);
-// The same answer through d.index, for a word the list's script filter
-// accepts; only while indexUsable(d).
-[[nodiscard]] bool hasIndexed(const Dict& d, std::string_view w, Scratch& s);
-// Dict::buildIndex; wordsFiltered when every word is known to pass the
-// script filter already (the loader filtered them).
-void buildIndex(Dict& d, bool wordsFiltered);
+// The same answer through the trie's shortcuts, for a lower-case Russian
+// word; only while d.indexed(). scriptChecked: the word is known to pass the
+// list's script filter.
+[[nodiscard]] bool hasIndexed(const Dict& d, std::string_view w, Scratch& s, bool scriptChecked);
+// The same for a word whose first `known` bytes were walked already: s.path
+// holds their nodes (path[i] after i bytes), and with deadAtKnown the trie
+// has no child for byte `known`.
+[[nodiscard]] bool hasIndexedFrom(const Dict& d, std::string_view w, Scratch& s, bool scriptChecked,
+                                  size_t known, bool deadAtKnown);
+// Walks w down the trie from the node path[known] as far as it goes, setting
+// path[i] to the node of w's first i bytes; returns the bytes walked.
+size_t walkPathFrom(const DictTrie& t, std::string_view w, std::vector<uint32_t>& path,
+                    size_t known);
 // Whether a Russian word's stem is what the index expects of the stemmer: a
 // prefix of the word with ё read as е, no shorter than russianStemFloor.
 [[nodiscard]] bool stemFitsIndex(std::string_view word, std::string_view stem);
-// The index was built by the loader and words and stems have not changed size since.
-[[nodiscard]] bool indexUsable(const Dict& d);
 
 }  // namespace vyx::dict_detail

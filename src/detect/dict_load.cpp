@@ -1,8 +1,8 @@
+#include <algorithm>
 #include <cerrno>
 #include <string>
 
 #include "detect/dict.h"
-#include "detect/dict_fs.h"
 #include "detect/dict_internal.h"
 #include "detect/stem.h"
 #include "log/format.h"
@@ -65,23 +65,24 @@ bool matchesDictScript(std::string_view line, std::string_view code) {
   return allCodePoints(line, ok);
 }
 
-Result<Dict> loadDictFromText(std::string_view code, std::string_view text) {
-  Dict d;
+Result<DictSource> parseDictSource(std::string_view code, std::string_view text,
+                                   std::string_view formsText) {
+  DictSource d;
   d.lang = std::string(code);
-  d.words.reserve(100000);
-  d.stems.reserve(50000);
   d.ranks.reserve(100000);
+  d.stems.reserve(70000);
   int64_t accepted = 0;
   size_t lineNo = 0;
-  bool stemsFitIndex = true;
-  while (!text.empty()) {
+  const auto nextLine = [&](std::string_view& rest, std::string_view& line) {
+    if (rest.empty()) return false;
     ++lineNo;
-    const size_t lf = text.find('\n');
-    std::string_view line = text.substr(0, lf);
-    text.remove_prefix(lf == std::string_view::npos ? text.size() : lf + 1);
-    if (line.ends_with('\r')) {
-      line.remove_suffix(1);
-    }
+    const size_t lf = rest.find('\n');
+    line = rest.substr(0, lf);
+    rest.remove_prefix(lf == std::string_view::npos ? rest.size() : lf + 1);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    return true;
+  };
+  for (std::string_view line; nextLine(text, line);) {
     if (line.size() > kMaxLineBytes) {
       return Error(sformat("line %d longer than %d bytes", lineNo, kMaxLineBytes), EFBIG);
     }
@@ -90,31 +91,77 @@ Result<Dict> loadDictFromText(std::string_view code, std::string_view text) {
       continue;
     }
     ++accepted;
-    d.ranks.try_emplace(word, accepted);
     const std::string_view stem = stemWordView(word, code);
     if (!stem.empty()) {
-      stemsFitIndex = stemsFitIndex && (code != "ru" || dict_detail::stemFitsIndex(word, stem));
+      d.stemmerFitsIndex =
+          d.stemmerFitsIndex && (code != "ru" || dict_detail::stemFitsIndex(word, stem));
       d.stems.emplace(stem);
     }
-    d.words.insert(std::move(word));
+    d.ranks.try_emplace(std::move(word), accepted);
   }
-  // The index leans on what this stemmer does to Russian words; a stemmer
-  // that behaves otherwise on the list itself gets the rules one by one.
-  if (stemsFitIndex) dict_detail::buildIndex(d, true);
+  lineNo = 0;
+  for (std::string_view line; nextLine(formsText, line);) {
+    std::string form = toLower(trimSpace(line));
+    dict_detail::foldYo(std::string(form), form);
+    if (!form.empty() && matchesDictScript(form, code)) d.forms.insert(std::move(form));
+  }
   return d;
 }
 
-Result<Dict> LoadDict(std::string_view code) {
-  const std::string path = "dicts/" + std::string(code) + "_freq.txt";
-  const Result<std::string_view> text = dictFS.readFile(path);
-  if (!text) {
-    return text.error();
+DictImageParts compileDict(const DictSource& source) {
+  DictImageParts parts;
+  parts.lang = source.lang;
+  const auto passes = [&](std::string_view x) { return matchesDictScript(x, source.lang); };
+  bool filtered = source.stemmerFitsIndex;
+  std::vector<DictTrie::Key> keys;
+  keys.reserve(source.ranks.size() + source.stems.size());
+  for (const auto& [word, rank] : source.ranks) {
+    keys.push_back({word, DictTrie::kWordFlag});
+    filtered = filtered && passes(word);
   }
-  Result<Dict> d = loadDictFromText(code, *text);
-  if (!d) {
-    return Error::wrap(path, d.error());
+  for (const std::string& stem : source.stems) {
+    keys.push_back({stem, DictTrie::kStemFlag});
+    filtered = filtered && passes(stem);
   }
-  return d;
+  // The index leans on the script filter having kept every other script out
+  // of the list, and on what this stemmer does to Russian words; a list that
+  // breaks either is looked up rule by rule.
+  parts.indexed = filtered;
+  parts.trie = DictTrie::build(std::move(keys));
+  parts.wordCount = static_cast<uint32_t>(source.ranks.size());
+  parts.stemCount = static_cast<uint32_t>(source.stems.size());
+  // Ranks in node order: each word's node is where its walk ends.
+  const DictTrie trie(parts.trie.firstChild, parts.trie.labels, parts.trie.flags);
+  std::vector<uint32_t> rankAtNode(trie.nodeCount(), 0);
+  for (const auto& [word, rank] : source.ranks) {
+    rankAtNode[trie.walk(DictTrie::kRoot, word)] = static_cast<uint32_t>(rank);
+  }
+  parts.ranks.reserve(source.ranks.size());
+  for (size_t n = 0; n < trie.nodeCount(); ++n) {
+    if (trie.isWord(static_cast<DictTrie::Node>(n))) parts.ranks.push_back(rankAtNode[n]);
+  }
+
+  // A list word is a known form already.
+  std::vector<std::string> forms;
+  for (const std::string& f : source.forms) {
+    if (!source.ranks.contains(f) && f.size() <= FrontCodedSet::kMaxBytes) forms.push_back(f);
+  }
+  std::sort(forms.begin(), forms.end());
+  parts.formCount = static_cast<uint32_t>(forms.size());
+  parts.forms = FrontCodedSet::build(forms);
+  return parts;
+}
+
+Dict dictFromSource(const DictSource& source) {
+  // An image laid out here is well formed by construction.
+  return Dict(DictImage::own(layOutDictImage(compileDict(source))).value());
+}
+
+Result<Dict> loadDictFromText(std::string_view code, std::string_view text,
+                              std::string_view formsText) {
+  Result<DictSource> source = parseDictSource(code, text, formsText);
+  if (!source) return source.error();
+  return dictFromSource(*source);
 }
 
 }  // namespace vyx

@@ -51,7 +51,7 @@ bool hasThroughEndings(const Dict& d, std::string_view w, Scratch& s) {
       for (const std::string_view tail : kBaseTails) {
         cand.resize(stemLen);
         cand.append(tail);
-        if (contains(d.words, cand)) {
+        if (d.hasWord(cand)) {
           return true;
         }
       }
@@ -74,24 +74,24 @@ void foldYo(std::string_view w, std::string& out) {
 }
 
 bool hasFolded(const Dict& d, std::string_view w, Scratch& s) {
-  if (d.lang != "ru" || w.find(kYo) == std::string_view::npos) {
+  if (d.lang() != "ru" || w.find(kYo) == std::string_view::npos) {
     return false;
   }
   foldYo(w, s.folded);
-  return contains(d.words, s.folded);
+  return d.hasWord(s.folded);
 }
 
 bool hasStem(const Dict& d, std::string_view w) {
-  const std::string_view stem = stemWordView(w, d.lang);
-  return countCodePoints(stem) >= 3 && contains(d.stems, stem);
+  const std::string_view stem = stemWordView(w, d.lang());
+  return countCodePoints(stem) >= 3 && d.hasStem(stem);
 }
 
 bool hasBeyondWords(const Dict& d, std::string_view w, Scratch& s) {
-  return hasFolded(d, w, s) || hasStem(d, w) || (d.lang == "ru" && hasThroughEndings(d, w, s));
+  return hasFolded(d, w, s) || hasStem(d, w) || (d.lang() == "ru" && hasThroughEndings(d, w, s));
 }
 
 bool hasByRules(const Dict& d, std::string_view w, Scratch& s) {
-  return contains(d.words, w) || hasBeyondWords(d, w, s);
+  return d.hasWord(w) || hasBeyondWords(d, w, s);
 }
 
 }  // namespace dict_detail

@@ -12,24 +12,13 @@ DictTrie::Node DictTrie::walk(Node n, std::string_view s) const {
   return n;
 }
 
-uint64_t DictTrie::headOf(std::string_view s) {
-  uint64_t head = 0;
-  for (size_t i = 0; i < sizeof head; ++i) {
-    head = head << 8 | (i < s.size() ? static_cast<uint8_t>(s[i]) : 0);
-  }
-  return head;
-}
-
-void DictTrie::build(std::vector<Key>& keys) {
+DictTrie::Arrays DictTrie::build(std::vector<Key> keys) {
   // Sorted bytewise, a key comes right before the keys it is a prefix of, and
-  // the keys below any node form one run. Zero padding makes "ab" and "ab\0"
-  // share a head, and the bytes tell them apart.
-  std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) {
-    return a.head != b.head ? a.head < b.head : a.bytes < b.bytes;
-  });
-  firstChild_.clear();
-  labels_.assign(1, 0);  // the root
-  flags_.assign(1, 0);
+  // the keys below any node form one run.
+  std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) { return a.bytes < b.bytes; });
+  Arrays a;
+  a.labels.assign(1, 0);  // the root
+  a.flags.assign(1, 0);
   // Level by level: the keys below each node of one level, in node order.
   struct Range {
     size_t lo, hi;
@@ -41,15 +30,15 @@ void DictTrie::build(std::vector<Key>& keys) {
     next.clear();
     for (auto [lo, hi] : level) {
       for (; lo < hi && keys[lo].bytes.size() == depth; ++lo) {
-        flags_[node] |= keys[lo].flags;  // a word that is also a stem
+        a.flags[node] |= keys[lo].flags;  // a word that is also a stem
       }
-      firstChild_.push_back(static_cast<Node>(labels_.size()));
+      a.firstChild.push_back(static_cast<Node>(a.labels.size()));
       for (size_t i = lo; i < hi;) {
         const char b = keys[i].bytes[depth];
         size_t j = i + 1;
         while (j < hi && keys[j].bytes[depth] == b) ++j;
-        labels_.push_back(static_cast<uint8_t>(b));
-        flags_.push_back(0);
+        a.labels.push_back(static_cast<uint8_t>(b));
+        a.flags.push_back(0);
         next.push_back({i, j});
         i = j;
       }
@@ -57,10 +46,8 @@ void DictTrie::build(std::vector<Key>& keys) {
     }
     level.swap(next);
   }
-  firstChild_.push_back(static_cast<Node>(labels_.size()));
-  firstChild_.shrink_to_fit();
-  labels_.shrink_to_fit();
-  flags_.shrink_to_fit();
+  a.firstChild.push_back(static_cast<Node>(a.labels.size()));
+  return a;
 }
 
 }  // namespace vyx

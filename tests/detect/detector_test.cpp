@@ -169,10 +169,14 @@ TEST_F(DetectorTest, TrailingPunctuationAfterARussianWord) {
 }
 
 TEST_F(DetectorTest, EnglishWordFollowedByPunctuationStaysEnglish) {
-  // vs converts to мы, a Russian word, but vs is on the English list: a comma,
-  // a full stop or a mark after it does not make it a Russian word.
-  for (const char* typed : {"vs,", "vs.", "vs!", "vs?", "vs@", "VS;"}) expectKept(typed);
+  // vs converts to мы, a Russian word, but vs is on the English list: a mark
+  // that ends English words after it does not make it a Russian word.
+  for (const char* typed : {"vs,", "vs.", "vs!", "vs?", "VS;", "vs'"}) expectKept(typed);
   expectFix("lf,", "да", U',');  // lf is no English word: fixed as before
+  // No English typist ends a word with a shifted digit: these are the Russian
+  // layout's quotation mark and comma.
+  expectFix("vs@", "мы", U'"');
+  expectFix("vs^", "мы", U',');
 }
 
 TEST_F(DetectorTest, FinalLetterKeyReadAsLetterOrPunctuation) {
@@ -185,6 +189,47 @@ TEST_F(DetectorTest, FinalLetterKeyReadAsLetterOrPunctuation) {
   // рисую: the "ую" rule finds the rare рисовать, the "ю" rule the common
   // рисуя; every rule counts, so the letter wins.
   expectFix("hbce.", "рисую");
+}
+
+// A word typed on the wrong layout comes out whole or as typed, never as a
+// shorter word and the key that ended it, unless that key is punctuation.
+TEST(DetectorFinalKey, RestoresTheWholeWordOrReadsRealPunctuation) {
+  const Result<Dict> ru =
+      loadDictFromText("ru", "привет\nигра\nумолчание\nеще\nтвое\nкрылья\nданный\nсистема\nто\n",
+                       "умолчанию\nиграю\nтвою\n");
+  const Result<Dict> en = loadDictFromText("en", "to\nhere\n");
+  ASSERT_TRUE(ru.ok() && en.ok());
+  struct Case {
+    const char* typed;
+    const char* fixed;  // "" for kept
+    char32_t punct;
+  };
+  const Case cases[] = {
+      {"ghbdtn!", "привет", U'!'},  // marks typed as such
+      {"ghbdtn^", "привет", U','},
+      {"ghbdtn&", "привет", U'.'},
+      {"ghbdtn,", "привет", U','},  // приветб is no word: a comma
+      {"ghbdtn.", "привет", U'.'},
+      {"buhf.", "играю", 0},  // a known form: the letter wins over the common игра
+      {"evjkxfyb.", "умолчанию", 0},
+      {"ndj.", "твою", 0},
+      // The keys of х, ъ, э, ё are letters, whatever the prefix is.
+      {"cbcntvf[", "системах", 0},
+      {"lfyys[", "данных", 0},
+      {"rhskmz[", "крыльях", 0},
+      {"ndj`", "твоё", 0},  // ё-final, though the list writes твое
+      {"ndj\\", "твоё", 0},
+      {"to`", "ещё", 0},          // to is English, but no English word ends in a backtick
+      {"ghbdtn[", "приветх", 0},  // nothing better: the keys as typed, one edit from привет
+      {"to,", "", 0},
+      {"here'", "", 0},
+  };
+  for (const Case& c : cases) {
+    Detector detector(*ru, *en);
+    const Decision d = detector.CheckWithTrailingPunct(c.typed);
+    EXPECT_EQ(d.fixed, c.fixed) << c.typed;
+    EXPECT_EQ(d.punct, c.punct) << c.typed;
+  }
 }
 
 TEST_F(DetectorTest, UserWordsTypedWrongAreFixed) {
@@ -200,6 +245,7 @@ TEST_F(DetectorTest, UserWordsTypedWrongAreFixed) {
   expectFix("лгиусед,", "kubectl", U',');
   expectFix("лгиусед»", "kubectl", U'»');
   expectKept("d;e[/");  // not a punctuation key of the tables
+  expectKept("d;e[[");  // вжухх: the key of х is a letter, never a bracket
 }
 
 TEST_F(DetectorTest, UserWordsTypedRightAreKept) {

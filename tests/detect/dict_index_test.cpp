@@ -1,5 +1,5 @@
 // The index behind Dict::Has must never change an answer: these tests compare
-// it with the rules applied one by one (a Dict without an index), and pin the
+// it with the rules applied one by one (Dict::withoutIndex), and pin the
 // stemmer facts it relies on.
 #include <gtest/gtest.h>
 
@@ -10,6 +10,7 @@
 
 #include "detect/dict.h"
 #include "detect/dict_internal.h"
+#include "detect/front_coded.h"
 #include "detect/stem.h"
 #include "text/unicode.h"
 #include "text/utf8.h"
@@ -26,11 +27,6 @@ Dict loaded(std::string_view code, std::string_view text) {
   Result<Dict> d = loadDictFromText(code, text);
   EXPECT_TRUE(d.ok());
   return d.ok() ? std::move(d).value() : Dict{};
-}
-
-Dict withoutIndex(Dict d) {
-  d.index = {};
-  return d;
 }
 
 std::string foldYo(std::string s) {
@@ -68,9 +64,8 @@ std::vector<std::string> nearWords(std::string_view list) {
 
 TEST(DictIndex, AnswersLikeTheRulesForRussian) {
   const Dict d = loaded("ru", kList);
-  ASSERT_TRUE(d.index.built);
-  ASSERT_FALSE(d.index.trie.empty());
-  const Dict plain = withoutIndex(d);
+  ASSERT_TRUE(d.indexed());
+  const Dict plain = d.withoutIndex();
   const std::vector<std::string> words = nearWords(kList);
   for (const std::string& w : words) {
     EXPECT_EQ(d.Has(w), plain.Has(w)) << w;
@@ -84,13 +79,48 @@ TEST(DictIndex, AnswersLikeTheRulesForRussian) {
 TEST(DictIndex, AnswersLikeTheRulesForEnglish) {
   constexpr std::string_view list = "hell\nhello\nrunning\nit's\nwell-known\ncafé\n";
   const Dict d = loaded("en", list);
-  ASSERT_TRUE(d.index.built);
-  EXPECT_TRUE(d.index.trie.empty());  // the script filter is all English needs
-  const Dict plain = withoutIndex(d);
+  ASSERT_TRUE(d.indexed());  // for English, the script filter is the whole index
+  const Dict plain = d.withoutIndex();
   for (const std::string& w : nearWords(list)) {
     EXPECT_EQ(d.Has(w), plain.Has(w)) << w;
     EXPECT_EQ(d.FuzzyFind(w), plain.FuzzyFind(w)) << w;
   }
+}
+
+// The embedded list itself, on probes made from its words: cut, inflected,
+// with ё, capitalised, glued to a neighbour, misspelt by one letter.
+TEST(DictIndex, EmbeddedRussianListAnswersLikeTheRules) {
+  const Result<Dict> ru = LoadDict("ru");
+  ASSERT_TRUE(ru.ok());
+  ASSERT_TRUE(ru->indexed());
+  const Dict plain = ru->withoutIndex();
+  std::vector<std::string> sample;
+  size_t i = 0;
+  ru->forEachWord([&](std::string_view w, int64_t) {
+    if (i++ % 40 == 0) sample.emplace_back(w);
+  });
+  ASSERT_GT(sample.size(), 2000U);
+  size_t found = 0;
+  for (size_t k = 0; k < sample.size(); ++k) {
+    const std::string& w = sample[k];
+    std::string yo = w;
+    if (const size_t e = yo.find("е"); e != std::string::npos) yo.replace(e, 2, "ё");
+    const std::u32string u = decodeUtf8(w);
+    for (const std::string& p :
+         {w, dropLast(w, 1), dropLast(w, 2), w + "ю", w + "ами", w + "ешь", dropLast(w, 1) + "ого",
+          dropLast(w, 2) + "ал", yo, encodeUtf8(toUpper(u[0])) + encodeUtf8(u.substr(1)),
+          w + sample[(k + 1) % sample.size()],
+          encodeUtf8(u.substr(0, u.size() / 2)) + "ж" + encodeUtf8(u.substr(u.size() / 2 + 1))}) {
+      ASSERT_EQ(ru->Has(p), plain.Has(p)) << p;
+      found += ru->Has(p);
+    }
+    // The rule-by-rule fuzzy search runs the stemmer on every candidate.
+    if (k % 100 == 0) {
+      const std::string typo = dropLast(w, 1) + "ъ";
+      ASSERT_EQ(ru->FuzzyFind(typo), plain.FuzzyFind(typo)) << typo;
+    }
+  }
+  EXPECT_GT(found, sample.size() * 3);  // the probes hit as well as miss
 }
 
 TEST(DictIndex, RulesOutOtherScriptsOnlyWhereNoRuleCouldMatch) {
@@ -115,29 +145,32 @@ TEST(DictIndex, RulesOutOtherScriptsOnlyWhereNoRuleCouldMatch) {
   EXPECT_EQ(en.FuzzyFind("hеllо"), std::nullopt);
 }
 
-TEST(DictIndex, IsIgnoredOnceTheListChanges) {
-  Dict d = loaded("ru", kList);
-  d.words.insert("бегать");  // not in the index built by the loader
-  EXPECT_TRUE(d.Has("бегала"));
-  d.buildIndex();
-  EXPECT_TRUE(d.index.built);
-  EXPECT_TRUE(d.Has("бегала"));
-  d.words.insert("котx");  // no loaded list holds such a word...
-  d.buildIndex();          // ...so a rebuilt index refuses to vouch for this one
-  EXPECT_FALSE(d.index.built);
+TEST(DictIndex, IsNotUsedForAListTheScriptFilterDidNotMake) {
+  Result<DictSource> source = parseDictSource("ru", kList);
+  ASSERT_TRUE(source.ok());
+  source->ranks.emplace("бегать", 100);
+  EXPECT_TRUE(dictFromSource(*source).indexed());
+  EXPECT_TRUE(dictFromSource(*source).Has("бегала"));
+  source->ranks.emplace("котx", 101);  // no loaded list holds such a word...
+  const Dict d = dictFromSource(*source);
+  EXPECT_FALSE(d.indexed());  // ...so the index refuses to vouch for it
   EXPECT_TRUE(d.Has("КОТx"));
   EXPECT_TRUE(d.Has("бегали"));
 
-  Dict stemsGone = loaded("ru", kList);
-  stemsGone.stems.clear();
+  Result<DictSource> noStems = parseDictSource("ru", kList);
+  ASSERT_TRUE(noStems.ok());
+  noStems->stems.clear();
+  const Dict stemsGone = dictFromSource(*noStems);
   EXPECT_FALSE(stemsGone.Has("северо-запада"));
   EXPECT_TRUE(stemsGone.Has("делали"));  // the ending rule still applies
 }
 
 TEST(DictTrie, HoldsWordsAndStemsAndTheirPrefixes) {
-  const StringSet words = {"кот", "кота", "к"};
-  const StringSet stems = {"кот", "ко-т"};
-  const DictTrie t(words, stems);
+  constexpr uint8_t kWord = DictTrie::kWordFlag;
+  constexpr uint8_t kStem = DictTrie::kStemFlag;
+  const DictTrie::Arrays a = DictTrie::build(
+      {{"кот", kWord}, {"кота", kWord}, {"к", kWord}, {"кот", kStem}, {"ко-т", kStem}});
+  const DictTrie t(a.firstChild, a.labels, a.flags);
   const auto found = [&](DictTrie::Node from, std::string_view s, bool word, bool stem) {
     const DictTrie::Node n = t.walk(from, s);
     return n != DictTrie::kNoNode && t.isWord(n) == word && t.isStem(n) == stem;
@@ -159,6 +192,9 @@ TEST(DictTrie, HoldsWordsAndStemsAndTheirPrefixes) {
   EXPECT_EQ(t.walk(kot, "ы"), DictTrie::kNoNode);
   EXPECT_EQ(t.child(kot, '\xd0'), t.walk(kot, "\xd0"));
   EXPECT_TRUE(DictTrie().empty());
+  std::vector<std::string> words;
+  t.forEachKey(kWord, [&](std::string_view w, DictTrie::Node) { words.emplace_back(w); });
+  EXPECT_EQ(words, (std::vector<std::string>{"к", "кот", "кота"}));  // shorter first
 }
 
 TEST(DictIndex, StemCheckAcceptsOnlyFoldedPrefixesAboveTheFloor) {
@@ -195,6 +231,32 @@ TEST(RussianStemFloor, BoundsEveryRussianStem) {
     EXPECT_TRUE(foldYo(valid).starts_with(stem)) << w << " -> " << stem;
     EXPECT_GE(stem.size(), russianStemFloor(valid)) << w << " -> " << stem;
   }
+}
+
+}  // namespace
+}  // namespace vyx
+
+namespace vyx {
+namespace {
+
+// Every kept string is found, and nothing else: before the first, between
+// neighbours, past the last, at block edges, prefixes and extensions.
+TEST(FrontCodedSet, FindsExactlyItsStrings) {
+  std::vector<std::string> kept = {"умолчанию",
+                                   std::string(FrontCodedSet::kMaxBytes + 1, 'x')};  // too long
+  for (int i = 0; i < 100; ++i) kept.emplace_back("ф" + std::to_string(1000 + i * 7));
+  std::sort(kept.begin(), kept.end());
+  const FrontCodedSet::Arrays a = FrontCodedSet::build(kept);
+  const FrontCodedSet set(a.blockStarts, a.bytes);
+  for (const std::string& s : kept) {
+    EXPECT_EQ(set.contains(s), s.size() <= FrontCodedSet::kMaxBytes) << s;
+    EXPECT_FALSE(set.contains(s + "0")) << s;
+    EXPECT_FALSE(set.contains(s.substr(0, s.size() - 1))) << s;
+  }
+  for (const std::string_view absent : {"", "a", "ф1001", "ф9999", "ф", "умолчани", "яя"}) {
+    EXPECT_FALSE(set.contains(absent)) << absent;
+  }
+  EXPECT_FALSE(FrontCodedSet().contains("ф1000"));
 }
 
 }  // namespace

@@ -10,39 +10,44 @@
 namespace vyx {
 namespace {
 
+StringSet words(const Dict& d) {
+  StringSet out;
+  d.forEachWord([&](std::string_view w, int64_t) { out.emplace(w); });
+  return out;
+}
+
 TEST(DictLoad, RanksCountAcceptedLinesAndKeepTheFirst) {
   const Result<Dict> d =
       loadDictFromText("ru", "# заголовок\nпривет\nhello\n\nпока\nПривет\n  дом  \n");
   ASSERT_TRUE(d.ok());
-  EXPECT_EQ(d->lang, "ru");
-  EXPECT_EQ(d->words.size(), 3U);
+  EXPECT_EQ(d->lang(), "ru");
+  EXPECT_EQ(d->wordCount(), 3U);
   EXPECT_EQ(d->rankOf("привет"), 1);
   EXPECT_EQ(d->rankOf("пока"), 2);
   EXPECT_EQ(d->rankOf("дом"), 4);  // the repeated привет took number 3
   EXPECT_EQ(d->rankOf("hello"), 0);
-  EXPECT_EQ(d->ranks.size(), d->words.size());
-  EXPECT_TRUE(d->stems.contains(std::string("привет")));
+  EXPECT_TRUE(d->hasStem("привет"));
 }
 
 TEST(DictLoad, SplitsAtLineFeedsAndTrimsUnicodeSpace) {
   const Result<Dict> d = loadDictFromText("en", "one\r\ntwo\r\n\xc2\xa0three\xe2\x80\x83\nfour");
   ASSERT_TRUE(d.ok());
-  EXPECT_EQ(d->words, (StringSet{"one", "two", "three", "four"}));
+  EXPECT_EQ(words(*d), (StringSet{"one", "two", "three", "four"}));
   EXPECT_EQ(d->rankOf("four"), 4);
   // A lone carriage return is white space inside the line, not a break.
   const Result<Dict> cr = loadDictFromText("en", "a\rb\n");
   ASSERT_TRUE(cr.ok());
-  EXPECT_TRUE(cr->words.empty());  // "a\rb" fails the script filter
+  EXPECT_EQ(cr->wordCount(), 0U);  // "a\rb" fails the script filter
 }
 
 TEST(DictLoad, SkipsLinesOutsideTheListsScript) {
   const Result<Dict> en =
       loadDictFromText("en", "an as at\ndon't\ne-mail\ncafé\nпривет\nmp3\nthe\n");
   ASSERT_TRUE(en.ok());
-  EXPECT_EQ(en->words, (StringSet{"don't", "e-mail", "café", "the"}));
+  EXPECT_EQ(words(*en), (StringSet{"don't", "e-mail", "café", "the"}));
   const Result<Dict> ru = loadDictFromText("ru", "кто-то\nп'ять\nёж\nпривет!\nwow\n#тег\n");
   ASSERT_TRUE(ru.ok());
-  EXPECT_EQ(ru->words, (StringSet{"кто-то", "ёж"}));
+  EXPECT_EQ(words(*ru), (StringSet{"кто-то", "ёж"}));
 }
 
 TEST(DictLoad, ScriptFilter) {
@@ -50,7 +55,7 @@ TEST(DictLoad, ScriptFilter) {
   EXPECT_TRUE(matchesDictScript("O'Neil-Smith", "en"));
   EXPECT_FALSE(matchesDictScript("two words", "en"));
   EXPECT_FALSE(matchesDictScript("ёж", "en"));
-  EXPECT_FALSE(matchesDictScript("xⅱ", "en"));  // a Roman numeral: Latin script, no letter
+  EXPECT_FALSE(matchesDictScript("xⅱ", "en"));   // a Roman numeral: Latin script, no letter
   EXPECT_TRUE(matchesDictScript("ЁЖ-і", "ru"));  // і is Cyrillic too
   EXPECT_FALSE(matchesDictScript("п'ять", "ru"));
   EXPECT_FALSE(matchesDictScript("дом1", "ru"));
@@ -83,18 +88,22 @@ TEST(DictLoad, EmbeddedListsLoad) {
   ASSERT_TRUE(ru.ok()) << ru.error().message();
   const Result<Dict> en = LoadDict("en");
   ASSERT_TRUE(en.ok()) << en.error().message();
-  EXPECT_EQ(ru->lang, "ru");
-  EXPECT_EQ(en->lang, "en");
-  EXPECT_GT(ru->words.size(), 80000U);
-  EXPECT_LT(ru->words.size(), 100000U);
-  EXPECT_GT(en->words.size(), 35000U);
-  EXPECT_LT(en->words.size(), 45000U);
-  EXPECT_EQ(ru->ranks.size(), ru->words.size());
+  EXPECT_EQ(ru->lang(), "ru");
+  EXPECT_EQ(en->lang(), "en");
+  EXPECT_GT(ru->wordCount(), 80000U);
+  EXPECT_LT(ru->wordCount(), 100000U);
+  EXPECT_GT(en->wordCount(), 35000U);
+  EXPECT_LT(en->wordCount(), 45000U);
   // The stemmer behaves as the index expects on every Russian word, so the
   // fast lookups are in use.
-  EXPECT_TRUE(ru->index.built);
-  EXPECT_TRUE(en->index.built);
-  EXPECT_GT(ru->stems.size(), ru->words.size() / 2);
+  EXPECT_TRUE(ru->indexed());
+  EXPECT_TRUE(en->indexed());
+  EXPECT_GT(ru->stemCount(), ru->wordCount() / 2);
+  // Inflected forms beyond the list, only for the rank rule.
+  EXPECT_GT(ru->image().formCount(), 100000U);
+  EXPECT_TRUE(ru->hasWordForm("умолчанию"));
+  EXPECT_FALSE(ru->hasWordForm("приветю"));
+  EXPECT_EQ(en->image().formCount(), 0U);
   for (const char* w : {"привет", "спасибо", "делать", "который"}) {
     EXPECT_TRUE(ru->Has(w)) << w;
   }
@@ -106,12 +115,25 @@ TEST(DictLoad, EmbeddedListsLoad) {
   // Ordered by frequency: everyday words come early.
   EXPECT_LT(ru->rankOf("и"), 100);
   EXPECT_LT(ru->rankOf("привет"), 5000);
-  // The raw bytes end with a line feed and carry no byte-order mark.
-  for (const EmbeddedFile& f : dictFS.files()) {
-    ASSERT_FALSE(f.data.empty()) << f.name;
-    EXPECT_EQ(f.data.back(), '\n') << f.name;
-    EXPECT_FALSE(f.data.starts_with("\xef\xbb\xbf")) << f.name;
+}
+
+// The embedded lists are images; a damaged one is refused, never read past its end.
+TEST(DictLoad, RefusesADamagedImage) {
+  const Result<Dict> ru = LoadDict("ru");
+  ASSERT_TRUE(ru.ok());
+  const std::span<const uint8_t> good = ru->image().bytes();
+  std::vector<uint8_t> bytes(good.begin(), good.end());
+  EXPECT_TRUE(DictImage::own(bytes).ok());
+  for (const size_t keep : {size_t{0}, size_t{16}, bytes.size() - 8}) {
+    EXPECT_FALSE(DictImage::own({bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(keep)}).ok())
+        << keep;
   }
+  std::vector<uint8_t> otherMagic = bytes;
+  otherMagic[0] = 'X';
+  EXPECT_FALSE(DictImage::own(otherMagic).ok());
+  const Result<DictImage> misaligned = DictImage::view(std::span(bytes).subspan(1));
+  ASSERT_FALSE(misaligned.ok());
+  EXPECT_EQ(misaligned.error().message(), "word list image: misaligned");
 }
 
 TEST(StemWord, SelectsTheStemmerByLanguage) {

@@ -16,9 +16,11 @@ Dict load(std::string_view code, std::string_view text) {
 
 // Only the word set counts: isolates the ending rule from stem matches.
 Dict wordsOnly(std::string_view code, std::string_view text) {
-  Dict d = load(code, text);
-  d.stems.clear();
-  return d;
+  Result<DictSource> source = parseDictSource(code, text);
+  EXPECT_TRUE(source.ok());
+  if (!source.ok()) return Dict{};
+  source->stems.clear();
+  return dictFromSource(*source);
 }
 
 TEST(DictHas, IgnoresCaseOfTheWordAndOfTheList) {
@@ -41,9 +43,10 @@ TEST(DictHas, FoldsYoOnlyInTheLookedUpRussianWord) {
   // A list entry with ё still matches through its stem.
   EXPECT_TRUE(load("ru", "ёлка\n").Has("елки"));
 
-  Dict en;  // no folding and no endings outside Russian
-  en.lang = "en";
-  en.words = {"еж", "делать"};
+  DictSource source;  // no folding and no endings outside Russian
+  source.lang = "en";
+  source.ranks = {{"еж", 1}, {"делать", 2}};
+  const Dict en = dictFromSource(source);
   EXPECT_FALSE(en.Has("ёж"));
   EXPECT_FALSE(en.Has("делала"));
 }

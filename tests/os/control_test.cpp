@@ -9,6 +9,8 @@
 #include "os/sim/control/client.h"
 #include "os/sim/control/server.h"
 #include "os/sim/desktop.h"
+#include "os/views.h"
+#include "os/window.h"
 
 namespace vyx::os::sim {
 namespace {
@@ -49,6 +51,28 @@ TEST_F(ControlSocket, DriverTypesAndReadsTheScreen) {
   client.addApp("com.apple.Notes");
   client.activate("com.apple.Notes");
   EXPECT_EQ(client.frontmost(), "com.apple.Notes");
+}
+
+TEST_F(ControlSocket, WindowsCrossTheSocketWhole) {
+  desktop.onMain([] {
+    Window* w =
+        windowCreate({0, 0, 300, 200}, kWindowStyleMaskTitled, kBackingStoreBuffered, false);
+    windowSetTitle(w, "Окно");
+    View* label = textFieldCreateLabel("Привет\nмир");
+    textFieldSetFont(label, {false, 13.5, FontWeight::semibold});
+    textFieldSetTextColor(label, Color::dynamic(SystemColor::secondaryLabel).withAlpha(0.5));
+    viewSetFrame(label, {10, 20, 200, 40});
+    viewAddSubview(windowContentView(w), label);
+    View* box = viewCreate({5, 5, 50, 50});
+    viewSetWantsLayer(box, true);
+    viewLayerSetBackgroundColor(box, Color::sRGB(1, 0.72, 0.2, 0.22));
+    viewAddSubview(windowContentView(w), box);
+    windowMakeKeyAndOrderFront(w);
+  });
+  auto client = DesktopClient::connect(socketPath(), std::chrono::seconds(2));
+  // What the driver reads back is what the desktop holds, field for field.
+  EXPECT_EQ(Json(client.windows()), Json(desktop.windows()));
+  EXPECT_EQ(client.windows().at(0).content.children.at(0).text, "Привет\nмир");
 }
 
 TEST_F(ControlSocket, RefusesWhatItCannotDo) {

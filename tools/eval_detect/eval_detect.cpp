@@ -111,6 +111,15 @@ Tally runPass(const Dict& ru, const Dict& en, std::string title, const std::vect
     }
     const bool hit = d.wrong && shown == in.expected;
     if (d.wrong && !hit && d.fixed == in.word) ++tally.nearMiss;
+    // A word erased and typed again shorter, with the key that ended it.
+    if (d.wrong && d.punct != 0 && d.fixed.size() < in.word.size() &&
+        in.word.starts_with(d.fixed)) {
+      ++tally.cutShort;
+      if (std::u32string_view(U"[]`\\'").find(d.punct) != std::u32string_view::npos) {
+        ++tally.cutShortLetterKey;
+      }
+    }
+    if (!d.wrong && en.hasWord(toLower(in.typed))) ++tally.keptAsEnglish;
     tally.add(hit, hit ? "" : in.expected + " ← " + typed + ": " + (d.wrong ? shown : "(kept)"));
   }
   return tally;
@@ -234,7 +243,7 @@ int run(int argc, char** argv) {
   }
   const std::vector<std::string> words = readWords(path, limit);
   std::printf("%s: %zu words; ru list %zu words, en list %zu words\n\n", path, words.size(),
-              ru->words.size(), en->words.size());
+              ru->wordCount(), en->wordCount());
 
   // Passes are independent (each has its own detector), so they run at once.
   const std::vector<PassSpec> passes = buildPasses(words);

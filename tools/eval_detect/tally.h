@@ -14,8 +14,11 @@ namespace vyx::eval {
 struct Tally {
   std::string title;
   size_t total = 0;
-  size_t counted = 0;   // the outcome the figure is about
-  size_t nearMiss = 0;  // word restored, punctuation not (punctuation passes only)
+  size_t counted = 0;            // the outcome the figure is about
+  size_t nearMiss = 0;           // word restored, punctuation not (punctuation passes only)
+  size_t cutShort = 0;           // fixed to a shorter word followed by the key that ended it
+  size_t cutShortLetterKey = 0;  // the same with [ ] ` \ or ' (keys of х ъ ё э)
+  size_t keptAsEnglish = 0;      // left as typed because it is an English-list word
   std::unordered_map<std::string, size_t> failures;  // "typed → answer" -> count
 
   // failure is empty when the outcome is no failure.
@@ -36,6 +39,12 @@ struct Tally {
     if (nearMiss > 0) {
       std::fprintf(out, "  of the misses, word restored but punctuation different: %zu (%.3f%%)\n",
                    nearMiss, percent(nearMiss));
+    }
+    if (cutShort > 0 || keptAsEnglish > 0) {
+      std::fprintf(out, "  cut short: %zu (%.3f%%), of them with [ ] ` \\ or ': %zu\n", cutShort,
+                   percent(cutShort), cutShortLetterKey);
+      std::fprintf(out, "  kept because typed as an English-list word: %zu (%.3f%%)\n",
+                   keptAsEnglish, percent(keptAsEnglish));
     }
     std::vector<std::pair<std::string, size_t>> sorted(failures.begin(), failures.end());
     std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "os/sim/desktop.h"
+#include "os/views.h"
 
 namespace vyx::os::sim {
 
@@ -59,6 +60,10 @@ NLOHMANN_JSON_SERIALIZE_ENUM(FontWeight, {{FontWeight::regular, "regular"},
                                           {FontWeight::medium, "medium"},
                                           {FontWeight::semibold, "semibold"},
                                           {FontWeight::bold, "bold"}})
+NLOHMANN_JSON_SERIALIZE_ENUM(LineBreakMode, {{LineBreakMode::wordWrapping, "wordWrapping"},
+                                             {LineBreakMode::charWrapping, "charWrapping"},
+                                             {LineBreakMode::clipping, "clipping"},
+                                             {LineBreakMode::truncatingTail, "truncatingTail"}})
 NLOHMANN_JSON_SERIALIZE_ENUM(TextAlignment, {{TextAlignment::left, "left"},
                                              {TextAlignment::right, "right"},
                                              {TextAlignment::center, "center"},
@@ -98,14 +103,21 @@ void from_json(const Json& j, TypeOptions& v);
 // Data travels as hex; a type offered without data is null.
 void to_json(Json& j, const PasteboardItemSpec& v);
 void from_json(const Json& j, PasteboardItemSpec& v);
-// Recursive snapshots.
-void to_json(Json& j, const MenuItemSnapshot& v);
-void from_json(const Json& j, MenuItemSnapshot& v);
-void to_json(Json& j, const MenuSnapshot& v);
-void from_json(const Json& j, MenuSnapshot& v);
-void to_json(Json& j, const ViewSnapshot& v);
-void from_json(const Json& j, ViewSnapshot& v);
-void to_json(Json& j, const WindowSnapshot& v);
-void from_json(const Json& j, WindowSnapshot& v);
+
+NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(MenuItemSnapshot, separator, title, action,
+                                                keyEquivalent, hasTarget, enabled, submenu,
+                                                submenuTitle)
+NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(MenuSnapshot, title, items)
+NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(
+    ViewSnapshot, kind, frame, alpha, autoresizingMask, text, placeholder, editable, bezeled,
+    drawsBackground, focused, font, textColor, alignment, lineBreakMode, maximumNumberOfLines,
+    wantsLayer, layerBackground, borderWidth, borderColor, cornerRadius, gradientColors,
+    gradientFrame, gradientStart, gradientEnd, action, hasTarget, bezelStyle, controlSize,
+    keyEquivalent, bezelColor, material, blendingMode, state, hasVerticalScroller, hasDataSource,
+    columns, rows, selectedRow, lastAnimation, children)
+NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(WindowSnapshot, id, title, frame, styleMask,
+                                                backing, deferred, visible, key, titleHidden,
+                                                titlebarTransparent, movableByBackground,
+                                                releasedWhenClosed, content)
 
 }  // namespace vyx::os::sim
