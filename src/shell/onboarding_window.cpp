@@ -192,34 +192,6 @@ double measuredHeight(const os::View* label) {
 
 }  // namespace
 
-void showOnboardingWindow() {
-  os::dispatchAsyncMain([] { presentOnboardingWindow(); });
-}
-
-void showOnboardingReady() {
-  os::dispatchAsyncMain([] { applyOnboardingReady(); });
-}
-
-void closeOnboardingWindow() {
-  os::dispatchAsyncMain([] { closeOnboardingNow(); });
-}
-
-void presentOnboardingWindow() {
-  const os::AutoreleasePool pool;
-  OnboardingUi& ob = shellUi().onboarding;
-  if (ob.onboardingWindow != nullptr) {
-    // Only brought forward: a stopped demonstration stays stopped.
-    bringForward();
-    return;
-  }
-  buildOnboardingWindow();
-  layoutOnboarding();
-  stopDemo();
-  ob.demoTick = 0;
-  ob.demoTimer = os::timerScheduled(kDemoInterval, true, [] { sendToDelegate("advanceDemo:"); });
-  bringForward();
-}
-
 void layoutOnboarding() {
   const OnboardingUi& ob = shellUi().onboarding;
   os::viewSetFrame(ob.iconLabel, {kColumnX, 430, kColumnWidth, 52});
@@ -259,6 +231,25 @@ void advanceDemo() {
   // The remaining steps hold the finished correction.
 }
 
+namespace {
+
+// The queued work of the three entry points.
+void presentOnboardingWindow() {
+  const os::AutoreleasePool pool;
+  OnboardingUi& ob = shellUi().onboarding;
+  if (ob.onboardingWindow != nullptr) {
+    // Only brought forward: a stopped demonstration stays stopped.
+    bringForward();
+    return;
+  }
+  buildOnboardingWindow();
+  layoutOnboarding();
+  stopDemo();
+  ob.demoTick = 0;
+  ob.demoTimer = os::timerScheduled(kDemoInterval, true, [] { sendToDelegate("advanceDemo:"); });
+  bringForward();
+}
+
 void applyOnboardingReady() {
   const os::AutoreleasePool pool;
   OnboardingUi& ob = shellUi().onboarding;
@@ -289,6 +280,20 @@ void closeOnboardingNow() {
   const os::AutoreleasePool pool;
   stopDemo();
   if (os::Window* window = shellUi().onboarding.onboardingWindow) os::windowClose(window);
+}
+
+}  // namespace
+
+void showOnboardingWindow() {
+  os::dispatchAsyncMain([] { presentOnboardingWindow(); });
+}
+
+void showOnboardingReady() {
+  os::dispatchAsyncMain([] { applyOnboardingReady(); });
+}
+
+void closeOnboardingWindow() {
+  os::dispatchAsyncMain([] { closeOnboardingNow(); });
 }
 
 void primaryAction() {

@@ -14,11 +14,6 @@ void showOnboardingWindow();
 void showOnboardingReady();
 void closeOnboardingWindow();
 
-// The queued work of the three above.
-void presentOnboardingWindow();
-void applyOnboardingReady();
-void closeOnboardingNow();
-
 // Places the column from the top down after the texts changed.
 void layoutOnboarding();
 // One step of the demonstration (the timer's action).

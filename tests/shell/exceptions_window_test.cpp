@@ -25,12 +25,14 @@ constexpr const char* kAppPlaceholder = "Программа, например co
 constexpr const char* kWordPlaceholder = "слово";
 constexpr const char* kCheckFields = "Проверьте, что заполнены программа и слово";
 
+enum class Running { appWithStore, appWithoutStore, noApp };
+
 // A rig with the App running, the store holding two exceptions, and the
 // window opened from the menu.
 struct OpenWindow {
-  explicit OpenWindow(bool withStore = true) {
-    rig.startApp(withStore);
-    if (ExceptionStore* store = rig.app->store()) {
+  explicit OpenWindow(Running running = Running::appWithStore) {
+    if (running != Running::noApp) rig.startApp(running == Running::appWithStore);
+    if (ExceptionStore* store = rig.app ? rig.app->store() : nullptr) {
       EXPECT_TRUE(store->Add("com.apple.TextEdit", "ghbdtn").ok());
       EXPECT_TRUE(store->Add("*", "hello").ok());
     }
@@ -198,18 +200,21 @@ TEST(ExceptionsWindow, RemovingTakesExactlyTheSelectedRow) {
 }
 
 TEST(ExceptionsWindow, WithoutAStoreTheListIsEmptyAndAddingSaysWhy) {
-  OpenWindow t(false);
-  auto& d = t.rig.desktop;
-  EXPECT_EQ(t.rows(), Rows{});
-  t.type("com.apple.Notes", "руддщ");
-  EXPECT_TRUE(d.clickButton(t.id, "Добавить"));
-  EXPECT_TRUE(d.clickButton(t.id, "Удалить выбранное"));
-  d.drainMainQueue();
-  const auto alert = d.currentAlert();
-  ASSERT_TRUE(alert);
-  EXPECT_EQ(alert->messageText, "Исключение не добавлено");
-  EXPECT_EQ(alert->informativeText, "Исключения сейчас недоступны: перезапустите Vyx");
-  EXPECT_EQ(t.field(t.window(), 2).text, "руддщ");
+  for (const Running running : {Running::appWithoutStore, Running::noApp}) {
+    SCOPED_TRACE(running == Running::noApp ? "no App" : "no store");
+    OpenWindow t(running);
+    auto& d = t.rig.desktop;
+    EXPECT_EQ(t.rows(), Rows{});
+    t.type("com.apple.Notes", "руддщ");
+    EXPECT_TRUE(d.clickButton(t.id, "Добавить"));
+    EXPECT_TRUE(d.clickButton(t.id, "Удалить выбранное"));
+    d.drainMainQueue();
+    const auto alert = d.currentAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->messageText, "Исключение не добавлено");
+    EXPECT_EQ(alert->informativeText, "Исключения сейчас недоступны: перезапустите Vyx");
+    EXPECT_EQ(t.field(t.window(), 2).text, "руддщ");
+  }
 }
 
 TEST(ExceptionsWindow, TheWordListIsCreatedWhenMissingAndOpenedInTextEdit) {
