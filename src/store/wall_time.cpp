@@ -1,6 +1,7 @@
 #include "store/wall_time.h"
 
 #include <array>
+#include <string>
 
 namespace vyx {
 
@@ -122,6 +123,21 @@ Result<std::string> formatRfc3339(const WallTime& t) {
     out += ':';
     appendDigits(out, minutes % 60, 2);
   }
+  return out;
+}
+
+std::string formatDate(const WallTime& t) {
+  const Civil c = civilFromDays(floorDiv(t.unixSeconds + t.offsetSeconds, kSecondsPerDay));
+  std::string out;
+  if (c.year >= 0 && c.year <= 9999) {
+    appendDigits(out, c.year, 4);
+  } else {
+    out = std::to_string(c.year);
+  }
+  out += '-';
+  appendDigits(out, c.month, 2);
+  out += '-';
+  appendDigits(out, c.day, 2);
   return out;
 }
 

@@ -47,6 +47,8 @@ using WallClock = std::function<SysTime()>;
 // RFC 3339: "2006-01-02T15:04:05.999999999Z07:00", the fraction only when not
 // zero and without trailing zeros. Fails for a year outside 0..9999.
 [[nodiscard]] Result<std::string> formatRfc3339(const WallTime& t);
+// "2006-01-02": the calendar date in the time's own offset.
+[[nodiscard]] std::string formatDate(const WallTime& t);
 // Strict RFC 3339 (upper-case T and Z, ranges and days of the month checked,
 // a fraction of any length, digits past the ninth ignored).
 [[nodiscard]] std::optional<WallTime> parseRfc3339(std::string_view s);

@@ -1,0 +1,62 @@
+#include "shell/maintenance.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <string_view>
+
+#include "log/format.h"
+#include "log/logger.h"
+#include "store/wall_time.h"
+
+namespace vyx {
+
+namespace {
+
+void writeStdout(std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t n = ::write(STDOUT_FILENO, text.data(), text.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return;  // a closed standard output: nobody is left to tell
+    }
+    text.remove_prefix(static_cast<size_t>(n));
+  }
+}
+
+}  // namespace
+
+std::string formatExceptionList(const std::vector<Exception>& entries) {
+  if (entries.empty()) return "(no exceptions)\n";
+  std::string out;
+  for (const Exception& e : entries) {
+    out += sformat("%-40s  %-30s  %d hits  added=%s\n", e.App, e.Word, e.HitCount,
+                   formatDate(e.Added));
+  }
+  return out;
+}
+
+std::string runMaintenanceAction(ExceptionStore& store, const CommandLineOptions& options) {
+  if (options.listExceptions) return formatExceptionList(store.List());
+  if (!options.forget.empty()) {
+    const size_t n = store.Forget(options.forget);
+    return sformat("forgot %d entries for word %q\n", n, options.forget);
+  }
+  if (!options.forgetApp.empty()) {
+    const size_t n = store.ForgetApp(options.forgetApp);
+    return sformat("forgot %d entries for app %q\n", n, options.forgetApp);
+  }
+  store.Clear();
+  return "exceptions cleared\n";
+}
+
+int runMaintenanceMode(const CommandLineOptions& options) {
+  auto opened = NewExceptionStore();
+  if (!opened.ok()) logFatalf("exceptions store: %v", opened.error());
+  ExceptionStore& store = *opened.value();
+  writeStdout(runMaintenanceAction(store, options));
+  store.Close();
+  return 0;
+}
+
+}  // namespace vyx
