@@ -20,6 +20,25 @@ namespace {
 using KeyCall = std::tuple<uint16_t, char32_t, int64_t>;
 using Act = std::function<void(sim::Desktop&)>;
 
+TEST(EventTap, TheHookDoesNotStartWithoutPermissionOrATap) {
+  for (const bool trusted : {false, true}) {
+    sim::DesktopOptions options;
+    options.trusted = trusted;
+    sim::Desktop desktop(options);
+    desktop.refuseTaps(true);
+    const Status started = startHook();
+    ASSERT_FALSE(started.ok());
+    EXPECT_EQ(started.error().message(),
+              trusted
+                  ? "failed to create event tap"
+                  : "grant Accessibility in System Settings > Privacy & Security > Accessibility");
+    if (trusted) {
+      EXPECT_EQ(activeEventTap.load(), nullptr);  // a refused tap leaves none
+    }
+    EXPECT_TRUE(desktop.taps().empty());
+  }
+}
+
 TEST(EventTap, RoutesEachKindOfEventAsTheMaskAndTheMarkerSay) {
   struct Case {
     Act act;
