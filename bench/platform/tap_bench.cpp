@@ -147,8 +147,8 @@ void BM_TapCallbackWorstDuringCorrections(benchmark::State& state) {
   const std::string intended =
       "привет как дела сегодня хорошая погода пойдем гулять вечером или завтра утром "
       "когда будет время напиши мне письмо спасибо большое до встречи ";
+  callbackTimes.count.store(0);
   for (auto _ : state) {
-    callbackTimes.count.store(0);
     const auto t0 = std::chrono::steady_clock::now();
     desktop.typeAsPerson(intended,
                          {std::chrono::milliseconds(20), std::chrono::milliseconds(8), 3});
