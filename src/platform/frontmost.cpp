@@ -11,14 +11,24 @@ namespace vyx {
 
 namespace {
 
-std::mutex frontmostMu;
-// Null while no frontmost application is known.
-std::unique_ptr<const std::string> frontmostBundleIDCache;  // guarded by frontmostMu
+struct FrontmostCache {
+  std::mutex mu;
+  // Null while no frontmost application is known.
+  std::unique_ptr<const std::string> frontmostBundleIDCache;  // guarded by mu
+};
+
+// Never destroyed: the tap thread runs until the process is gone and may
+// read the cache while exit destroys other statics.
+FrontmostCache& cache() {
+  static FrontmostCache& c = *std::make_unique<FrontmostCache>().release();
+  return c;
+}
 
 void replaceCache(std::unique_ptr<const std::string> next) {
+  FrontmostCache& c = cache();
   {
-    const std::lock_guard lock(frontmostMu);
-    frontmostBundleIDCache.swap(next);
+    const std::lock_guard lock(c.mu);
+    c.frontmostBundleIDCache.swap(next);
   }
   // next now holds the old value, freed here, outside the lock.
 }
@@ -55,8 +65,9 @@ void onApplicationActivated(const os::ActivationNotification& notification) {
 }
 
 std::string vyxFrontmostBundleIDCopy() {
-  const std::lock_guard lock(frontmostMu);
-  return frontmostBundleIDCache ? *frontmostBundleIDCache : std::string();
+  FrontmostCache& c = cache();
+  const std::lock_guard lock(c.mu);
+  return c.frontmostBundleIDCache ? *c.frontmostBundleIDCache : std::string();
 }
 
 std::string FrontmostAppID() {
