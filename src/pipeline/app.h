@@ -57,6 +57,15 @@ extern std::mutex replaceMu;
 // 1 while a job, a key replay or a selection conversion posts synthetic input.
 extern std::atomic<int32_t> injecting;
 
+// Sets injecting for one scope and clears it on every way out.
+class InjectingScope final {
+ public:
+  InjectingScope() { injecting.exchange(1); }
+  ~InjectingScope() { injecting.exchange(0); }
+  InjectingScope(const InjectingScope&) = delete;
+  InjectingScope& operator=(const InjectingScope&) = delete;
+};
+
 inline constexpr size_t kJobQueueCapacity = 8;
 
 class App final {

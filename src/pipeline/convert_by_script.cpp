@@ -24,4 +24,8 @@ std::string convertByScript(std::string_view text) {
   return encodeUtf8(chars);
 }
 
+bool hasRussianLetter(std::string_view text) {
+  return !allCodePoints(text, [](char32_t c) { return !isRussianLetter(c); });
+}
+
 }  // namespace vyx

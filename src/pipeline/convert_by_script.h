@@ -11,4 +11,9 @@ namespace vyx {
 // map lacks stay. The result has as many code points as the text.
 [[nodiscard]] std::string convertByScript(std::string_view text);
 
+// Whether the text holds a letter of the Russian alphabet (А-я, Ё, ё); other
+// Cyrillic letters do not count. It picks the direction of a conversion and
+// the input source selected after typing.
+[[nodiscard]] bool hasRussianLetter(std::string_view text);
+
 }  // namespace vyx

@@ -7,17 +7,6 @@
 
 namespace vyx {
 
-namespace {
-// Sets injecting for one scope and clears it on every way out.
-class InjectingScope final {
- public:
-  InjectingScope() { injecting.exchange(1); }
-  ~InjectingScope() { injecting.exchange(0); }
-  InjectingScope(const InjectingScope&) = delete;
-  InjectingScope& operator=(const InjectingScope&) = delete;
-};
-}  // namespace
-
 MonoTime App::clock() const {
   return now ? now() : std::chrono::steady_clock::now();
 }

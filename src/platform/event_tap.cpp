@@ -1,0 +1,127 @@
+#include "platform/event_tap.h"
+
+#include <chrono>
+#include <thread>
+
+#include "platform/accessibility.h"
+#include "platform/tap_callbacks.h"
+
+namespace vyx {
+
+std::atomic<os::EventTap*> activeEventTap{nullptr};
+std::atomic<int32_t> mouseGateFlag{0};
+
+namespace {
+
+// A run loop belongs to its thread, so this thread serves the tap for the
+// rest of the process. Nothing stops it in the running program; on the
+// simulated desktop the loop returns when the desktop goes, and the thread
+// ends without touching the tap or the source again.
+void runTapThread(os::EventTap* tap, os::RunLoopSource* source) {
+  os::runLoopAddSource(os::runLoopGetCurrent(), source, os::kRunLoopCommonModes);
+  os::eventTapEnable(tap, true);
+  os::runLoopRun();
+}
+
+bool isMouseType(os::EventType type) {
+  switch (type) {
+    case os::kEventLeftMouseDown:
+    case os::kEventLeftMouseUp:
+    case os::kEventRightMouseDown:
+    case os::kEventRightMouseUp:
+    case os::kEventLeftMouseDragged:
+    case os::kEventRightMouseDragged:
+    case os::kEventOtherMouseDown:
+    case os::kEventOtherMouseUp:
+    case os::kEventOtherMouseDragged:
+      return true;
+    case os::kEventMouseMoved:
+      return mouseGateFlag.load() != 0;
+    default:
+      return false;
+  }
+}
+
+// The pipeline gets a copy it may keep; the event itself is only passed
+// on or dropped.
+os::Event* offerMouse(os::EventType type, os::Event* event) {
+  os::Event* copy = os::eventCreateCopy(event);
+  if (copy == nullptr) return event;
+  if (goMouseEvent(reinterpret_cast<uintptr_t>(copy), type) != 0) return nullptr;
+  os::release(copy);
+  return event;
+}
+
+os::Event* offerKey(os::EventType type, os::Event* event) {
+  const int64_t keycode = os::eventGetIntegerValueField(event, os::kKeyboardEventKeycode) & 0xFFFF;
+  const os::EventFlags flags = os::eventGetFlags(event);
+  const int64_t userData = os::eventGetIntegerValueField(event, os::kEventSourceUserData);
+  char16_t ch = 0;
+  if (type == os::kEventKeyDown) {
+    char16_t text[4];
+    size_t length = 0;
+    os::eventKeyboardGetUnicodeString(event, 4, &length, text);
+    if (length != 0) ch = text[0];
+  }
+  return goKeyCallback(keycode, ch, flags, userData) != 0 ? nullptr : event;
+}
+
+}  // namespace
+
+os::EventTap* createTap() {
+  os::EventTap* tap =
+      os::eventTapCreate(os::kSessionEventTap, os::kHeadInsertEventTap, os::kEventTapOptionDefault,
+                         kEventTapMask, &eventTapCallback, nullptr);
+  activeEventTap.store(tap);
+  return tap;
+}
+
+bool isTapNull(const os::EventTap* tap) {
+  return tap == nullptr;
+}
+
+Status startHook() {
+  if (!checkAccessibility()) {
+    return Error("grant Accessibility in System Settings > Privacy & Security > Accessibility");
+  }
+  os::EventTap* tap = createTap();
+  if (isTapNull(tap)) return Error("failed to create event tap");
+  os::RunLoopSource* source = os::machPortCreateRunLoopSource(tap, 0);
+  if (source == nullptr) {
+    // Without a source the tap would never be enabled: a hook reported as
+    // running that sees no key. Failing lets the caller try again later.
+    activeEventTap.store(nullptr);
+    os::release(tap);
+    return Error("failed to create event tap run loop source");
+  }
+  std::thread(runTapThread, tap, source).detach();
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  return {};
+}
+
+os::Event* eventTapCallback(void* /*proxy*/, os::EventType type, os::Event* event, void* userInfo) {
+  if (type == os::kEventTapDisabledByTimeout || type == os::kEventTapDisabledByUserInput) {
+    os::EventTap* tap =
+        userInfo != nullptr ? static_cast<os::EventTap*>(userInfo) : activeEventTap.load();
+    if (tap != nullptr) os::eventTapEnable(tap, true);
+    goTapDisabled(type == os::kEventTapDisabledByTimeout ? 1 : 2);
+    return event;
+  }
+  if (event != nullptr &&
+      os::eventGetIntegerValueField(event, os::kEventSourceUserData) == syntheticEventMarker) {
+    return event;
+  }
+  if (isMouseType(type)) return offerMouse(type, event);
+  switch (type) {
+    case os::kEventKeyDown:
+    case os::kEventFlagsChanged:
+      return offerKey(type, event);
+    case os::kEventKeyUp:
+      return goKeyUp(os::eventGetIntegerValueField(event, os::kKeyboardEventKeycode)) != 0 ? nullptr
+                                                                                           : event;
+    default:
+      return event;
+  }
+}
+
+}  // namespace vyx

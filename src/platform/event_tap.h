@@ -1,0 +1,46 @@
+// The event tap: the program's only source of keyboard and mouse input. One
+// active tap at the session level sees every key, modifier, button, drag
+// and (while the mouse gate is on) pointer move of the user before any
+// application does, and hands each to the pipeline on the tap's own thread.
+//
+// Threads: startHook runs on whichever thread ensureKeyboardHook runs on, at
+// most once with success. eventTapCallback runs on the tap thread, one event
+// at a time, for the rest of the process. activeEventTap is written by
+// createTap before the tap thread starts and read by the callback;
+// mouseGateFlag is stored by the tap thread and the worker and loaded by the
+// callback; both are atomics and no lock is taken.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "log/error.h"
+#include "os/event_tap.h"
+#include "os/events.h"
+
+namespace vyx {
+
+// Field 42 of every event the program posts; the tap lets such events pass
+// untouched, so nothing the program types is fed back into the pipeline.
+inline constexpr int64_t syntheticEventMarker = 186778917;
+
+// Key down, key up, modifier changes, every mouse button and drag, pointer
+// moves; never the scroll wheel.
+inline constexpr os::EventMask kEventTapMask = 0x0E001CFE;
+
+// The tap made by createTap; null before, and after a refused creation.
+extern std::atomic<os::EventTap*> activeEventTap;
+// 1 while pointer moves go to the pipeline (a correction is queued or held
+// input waits); 0, the start value, while they pass untouched.
+extern std::atomic<int32_t> mouseGateFlag;
+
+// Makes the tap and starts its thread; fails without the Accessibility
+// permission or when the system refuses a tap.
+[[nodiscard]] Status startHook();
+[[nodiscard]] os::EventTap* createTap();
+[[nodiscard]] bool isTapNull(const os::EventTap* tap);
+
+// The tap's callback: returns the event to let it pass, null to drop it.
+os::Event* eventTapCallback(void* proxy, os::EventType type, os::Event* event, void* userInfo);
+
+}  // namespace vyx

@@ -1,0 +1,26 @@
+// Selecting the keyboard input source of the script the program just typed:
+// a Russian one after Cyrillic, an English one after Latin letters.
+//
+// Threads: the replacement worker only. No state is kept between calls:
+// every call reads the system's lists afresh.
+#pragma once
+
+#include <cstdint>
+
+#include "os/input_sources.h"
+
+namespace vyx {
+
+// Selects the first selectable enabled source of the wanted language
+// (toRussian non-zero: Russian, else English); with none, and exactly two
+// selectable sources of which the current is one, the other. Otherwise, and
+// when the wanted language is already selected, nothing changes. Reports
+// nothing.
+void switchLayout(int32_t toRussian);
+
+[[nodiscard]] bool inputSourceMatchesLanguage(const os::InputSource* source, int32_t toRussian);
+// An identifier containing "Russian" in any case, or a first language of
+// exactly "ru" or beginning with "ru-".
+[[nodiscard]] bool isRussianInputSource(const os::InputSource* source);
+
+}  // namespace vyx

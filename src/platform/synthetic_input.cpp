@@ -1,0 +1,164 @@
+#include "platform/synthetic_input.h"
+
+#include <initializer_list>
+#include <optional>
+#include <thread>
+
+#include "log/logger.h"
+#include "os/handle.h"
+#include "pipeline/convert_by_script.h"
+#include "platform/event_tap.h"
+#include "platform/input_source.h"
+#include "text/utf8.h"
+
+namespace vyx {
+
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr uint16_t kKeycodeC = 8;
+constexpr uint16_t kKeycodeV = 9;
+constexpr uint16_t kKeycodeBackspace = 51;
+constexpr uint64_t kCommandFlag = os::kEventFlagMaskCommand;
+
+// One synthetic press. An event that cannot be made is left out; the press
+// is then whichever half exists.
+void postPress(uint16_t keycode, std::optional<uint64_t> flags, std::optional<char16_t> text) {
+  const os::Ref<os::EventSource> source =
+      os::adopt(os::eventSourceCreate(os::kEventSourceStatePrivate));
+  const os::Ref<os::Event> down =
+      os::adopt(os::eventCreateKeyboardEvent(source.get(), keycode, true));
+  const os::Ref<os::Event> up =
+      os::adopt(os::eventCreateKeyboardEvent(source.get(), keycode, false));
+  for (os::Event* event : {down.get(), up.get()}) {
+    if (event == nullptr) continue;
+    os::eventSetIntegerValueField(event, os::kEventSourceUserData, syntheticEventMarker);
+    if (flags) os::eventSetFlags(event, *flags);
+    if (text) os::eventKeyboardSetUnicodeString(event, 1, &*text);
+  }
+  if (down) os::eventPost(os::kHIDEventTap, down.get());
+  if (up) os::eventPost(os::kHIDEventTap, up.get());
+}
+
+uint16_t keycodeFor(char16_t ch) {
+  switch (ch) {
+    case u' ':
+      return 49;
+    case u'\'':
+      return 39;
+    case u',':
+      return 43;
+    case u'.':
+      return 47;
+    case u';':
+      return 41;
+    case u'[':
+      return 33;
+    case u']':
+      return 30;
+    case u'`':
+      return 50;
+    default:
+      return 0;
+  }
+}
+
+// Control characters, DEL and the range the system gives arrow and
+// function keys are keys, not text.
+bool printable(char32_t ch) {
+  const auto c = static_cast<int32_t>(ch);
+  return c >= 0x20 && c != 0x7F && !(c >= 0xF700 && c <= 0xF8FF);
+}
+
+// The token is the held copy's address, handed to the pipeline as a number.
+os::Event* eventOf(uint64_t token) {
+  return reinterpret_cast<os::Event*>(  // NOLINT(performance-no-int-to-ptr)
+      static_cast<uintptr_t>(token));
+}
+
+}  // namespace
+
+void sendBackspace() {
+  postPress(kKeycodeBackspace, std::nullopt, std::nullopt);
+}
+
+void sendKeyEvent(uint16_t keycode, char16_t ch, uint64_t flags, int32_t setText) {
+  postPress(keycode, flags, setText != 0 ? std::optional<char16_t>(ch) : std::nullopt);
+}
+
+void sendUnichar(char16_t ch) {
+  postPress(keycodeFor(ch), std::nullopt, ch);
+}
+
+void sendCmdC() {
+  postPress(kKeycodeC, kCommandFlag, std::nullopt);
+}
+
+void sendCmdV() {
+  postPress(kKeycodeV, kCommandFlag, std::nullopt);
+}
+
+void vyxPostMouseEvent(os::Event* event) {
+  if (event == nullptr) return;
+  const os::Ref<os::Event> copy = os::adopt(os::eventCreateCopy(event));
+  if (!copy) return;
+  os::eventSetIntegerValueField(copy.get(), os::kEventSourceUserData, syntheticEventMarker);
+  os::eventPost(os::kHIDEventTap, copy.get());
+}
+
+void vyxReleaseMouseEvent(os::Event* event) {
+  if (event != nullptr) os::release(event);
+}
+
+void sleepPause(milliseconds duration) {
+  std::this_thread::sleep_for(duration);
+}
+
+Status replaceText(int64_t deleteCount, const std::string& text, const Pause& pause) {
+  if (verboseOn()) logf("REPLACE START: delete=%d text=%q", deleteCount, text);
+  for (int64_t i = 0; i < deleteCount; ++i) {
+    sendBackspace();
+    pause(milliseconds(5));
+  }
+  pause(milliseconds(10));
+  // One UTF-16 unit per character: only the Basic Multilingual Plane types
+  // correctly, and every text the pipeline passes lies inside it.
+  (void)allCodePoints(text, [&](char32_t c) {
+    sendUnichar(static_cast<char16_t>(c & 0xFFFF));
+    pause(milliseconds(5));
+    return true;
+  });
+  if (verboseOn()) logf("REPLACE TYPED: %q", text);
+  switchLayout(hasRussianLetter(text) ? 1 : 0);
+  pause(milliseconds(30));
+  vlog("REPLACE DONE");
+  return {};
+}
+
+Status replaceText(int64_t deleteCount, const std::string& text) {
+  return replaceText(deleteCount, text, sleepPause);
+}
+
+void sendChar(char32_t ch) {
+  sendUnichar(static_cast<char16_t>(ch & 0xFFFF));
+}
+
+void sendEnter(uint16_t keycode, int64_t flags) {
+  postKeyEvent(keycode, 13, flags);
+}
+
+void postKeyEvent(uint16_t keycode, char32_t ch, int64_t flags) {
+  sendKeyEvent(keycode, static_cast<char16_t>(ch & 0xFFFF), static_cast<uint64_t>(flags),
+               printable(ch) ? 1 : 0);
+}
+
+void postMouseEvent(uint64_t token, int64_t /*eventType*/) {
+  vyxPostMouseEvent(eventOf(token));
+}
+
+void releaseMouseEvent(uint64_t token) {
+  vyxReleaseMouseEvent(eventOf(token));
+}
+
+}  // namespace vyx

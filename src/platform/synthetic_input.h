@@ -1,0 +1,49 @@
+// Everything the program types or clicks: single marked presses posted at
+// the HID level, and the App's output operations built on them (the
+// erase-and-retype of a correction, the boundary and Enter keys, the replay
+// of held keys and mouse events).
+//
+// Threads: the replacement worker only. Nothing here takes a lock or keeps
+// state between calls; each press makes and frees its own event source.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "log/error.h"
+#include "os/events.h"
+#include "pipeline/selection_convert.h"
+
+namespace vyx {
+
+// One press each: key-down then key-up, both marked as the program's own.
+void sendBackspace();
+// The flags go on both events; the character too, when setText is non-zero.
+void sendKeyEvent(uint16_t keycode, char16_t ch, uint64_t flags, int32_t setText);
+// The character as the press's text, on the key that bears it on a U.S.
+// keyboard for the few punctuation keys that matter, key code 0 otherwise.
+void sendUnichar(char16_t ch);
+void sendCmdC();
+void sendCmdV();
+// Posts a marked copy of a held mouse event; the event stays the caller's.
+void vyxPostMouseEvent(os::Event* event);
+void vyxReleaseMouseEvent(os::Event* event);
+
+// A real sleep of the calling thread.
+void sleepPause(std::chrono::milliseconds duration);
+
+// Erases deleteCount characters, types text one key press per character,
+// selects the input source of its script. Each press is followed by a 5 ms
+// pause, the erase by 10 ms more, the switch by 30 ms. Never fails.
+Status replaceText(int64_t deleteCount, const std::string& text, const Pause& pause);
+Status replaceText(int64_t deleteCount, const std::string& text);
+void sendChar(char32_t ch);
+// Return or Enter again, by key code and flags and without text.
+void sendEnter(uint16_t keycode, int64_t flags);
+// A held key again: its text only when the character is printable.
+void postKeyEvent(uint16_t keycode, char32_t ch, int64_t flags);
+void postMouseEvent(uint64_t token, int64_t eventType);
+void releaseMouseEvent(uint64_t token);
+
+}  // namespace vyx

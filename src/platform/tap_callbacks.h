@@ -1,0 +1,34 @@
+// The entry points from the event tap into the pipeline, and the mouse gate.
+// Each callback arms a catch-all before doing any work: an unexpected
+// failure is logged whatever the verbose setting, the callback answers 0 so
+// the event reaches the application, and the tap thread goes on.
+//
+// Threads: goKeyCallback, goKeyUp, goMouseEvent, goTapDisabled and
+// recordTapDisabled run on the tap thread, inside eventTapCallback.
+// setMouseGateState runs on the tap thread (a job queued) and the worker
+// (held input replayed); it only stores an atomic.
+#pragma once
+
+#include <cstdint>
+
+namespace vyx {
+
+// A key down or modifier change: 1 drops the event, 0 lets it pass.
+[[nodiscard]] int32_t goKeyCallback(int64_t keycode, char16_t ch, uint64_t flags,
+                                    int64_t userData) noexcept;
+// A key up: 1 drops it, 0 lets it pass.
+[[nodiscard]] int32_t goKeyUp(int64_t keycode) noexcept;
+// A copy of a mouse event (the token). 1: the pipeline owns the copy, will
+// post it again and free it, and the event itself is dropped. 0: the copy
+// is still the caller's to free, and the event passes.
+[[nodiscard]] int32_t goMouseEvent(uint64_t token, int64_t type) noexcept;
+// The system disabled the tap and the callback enabled it again: reason 1
+// for a slow callback, 2 for user input.
+void goTapDisabled(int64_t reason) noexcept;
+void recordTapDisabled(int64_t reason);
+
+// The App's mouseGate operation.
+void setMouseGateState(bool on);
+void vyxSetMouseGate(int32_t on);
+
+}  // namespace vyx

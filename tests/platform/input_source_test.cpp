@@ -1,0 +1,117 @@
+// Which input source the program selects after typing, on the sources a
+// person may have enabled, including the odd ones.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "os/sim/desktop.h"
+#include "platform/input_source.h"
+
+namespace vyx {
+namespace {
+
+using os::sim::InputSourceSpec;
+
+InputSourceSpec source(std::string id, std::vector<std::string> languages, bool selectable = true) {
+  InputSourceSpec s = os::sim::usInputSource();
+  s.id = std::move(id);
+  s.languages = std::move(languages);
+  s.selectCapable = selectable;
+  return s;
+}
+
+const InputSourceSpec kUS = os::sim::usInputSource();
+const InputSourceSpec kRussian = os::sim::russianInputSource();
+const InputSourceSpec kRussianPC = os::sim::russianPCInputSource();
+const InputSourceSpec kGerman = os::sim::germanInputSource();
+const InputSourceSpec kFrench = source("com.apple.keylayout.French", {"fr"});
+
+struct SwitchCase {
+  const char* what;
+  std::vector<InputSourceSpec> sources;
+  std::string current;
+  int32_t toRussian;
+  std::vector<std::string> selected;  // what the program selected: nothing or one source
+};
+
+std::vector<InputSourceSpec> seventeenWithEnglishLast() {
+  std::vector<InputSourceSpec> sources{kRussian};
+  for (int i = 0; i < 15; ++i) sources.push_back(source("x.Other" + std::to_string(i), {"fr"}));
+  sources.push_back(kUS);
+  return sources;
+}
+
+InputSourceSpec withoutProperties(InputSourceSpec s) {
+  s.hasID = false;
+  s.hasLanguages = false;
+  return s;
+}
+
+TEST(SwitchLayout, SelectsBySourceLanguageWithTheTwoSourceRule) {
+  const std::vector<SwitchCase> cases = {
+      {"Russian wanted, Russian current", {kUS, kRussian}, kRussian.id, 1, {}},
+      {"identifier says Russian in any case",
+       {kUS, source("org.x.RUSSIAN-phonetic", {"xx"})},
+       "org.x.RUSSIAN-phonetic",
+       1,
+       {}},
+      {"regional Russian current", {kUS, source("org.x.cyr", {"ru-RU"})}, "org.x.cyr", 1, {}},
+      {"English wanted, English current", {kUS, kRussian}, kUS.id, 0, {}},
+      {"English wanted", {kUS, kRussian}, kRussian.id, 0, {kUS.id}},
+      {"Russian wanted", {kUS, kRussian}, kUS.id, 1, {kRussian.id}},
+      {"first Russian in the system's order",
+       {kUS, kRussianPC, kRussian},
+       kUS.id,
+       1,
+       {kRussianPC.id}},
+      {"German the other of two", {kRussian, kGerman}, kRussian.id, 0, {kGerman.id}},
+      {"three without English", {kRussian, kGerman, kFrench}, kRussian.id, 0, {}},
+      {"a source that cannot be selected",
+       {kUS, source(kRussian.id, {"ru"}, false)},
+       kUS.id,
+       1,
+       {}},
+      {"English as the 17th selectable", seventeenWithEnglishLast(), kRussian.id, 0, {}},
+      {"capital RU is no Russian", {kUS, source("org.x.cyr", {"RU"}), kGerman}, kUS.id, 1, {}},
+      {"capital RU with a Russian identifier",
+       {kUS, source("org.x.Russian", {"RU"}), kGerman},
+       kUS.id,
+       1,
+       {"org.x.Russian"}},
+      {"three-letter eng is no English",
+       {kRussian, source("org.x.eng", {"eng"}), kGerman},
+       kRussian.id,
+       0,
+       {}},
+      {"current not among the candidates",
+       {source(kRussian.id, {"ru"}, false), kGerman, kFrench},
+       kRussian.id,
+       0,
+       {}},
+      {"current without properties", {withoutProperties(kRussian), kGerman}, kRussian.id, 0, {}},
+      {"candidate without languages", {kRussian, withoutProperties(kUS)}, kRussian.id, 0, {kUS.id}},
+  };
+  for (const SwitchCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    os::sim::Desktop desktop;
+    desktop.setInputSources(c.sources, c.current);
+    switchLayout(c.toRussian);
+    EXPECT_EQ(desktop.programSelections(), c.selected);
+    EXPECT_EQ(desktop.liveInputSourceObjects(), 0);
+  }
+}
+
+TEST(SwitchLayout, DoesNothingWithoutAListOrACurrentSource) {
+  os::sim::Desktop desktop;
+  desktop.failInputSourceList(true);
+  switchLayout(1);
+  desktop.failInputSourceList(false);
+  desktop.setInputSources({kUS, kRussian}, "nothing.selected");
+  switchLayout(1);
+  EXPECT_TRUE(desktop.programSelections().empty());
+  EXPECT_EQ(desktop.liveInputSourceObjects(), 0);
+}
+
+}  // namespace
+}  // namespace vyx

@@ -1,0 +1,99 @@
+// What the program posts: one marked key-down and key-up per press, with
+// the key code, flags and text each operation promises, and the erase and
+// retype of a correction with its pauses in order.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <tuple>
+#include <vector>
+
+#include "os/sim/desktop.h"
+#include "platform/event_tap.h"
+#include "platform/synthetic_input.h"
+
+namespace vyx {
+namespace {
+
+using os::sim::Desktop;
+using Press = std::tuple<uint16_t, std::u16string, uint64_t>;  // key code, text, flags
+
+// The text a key has when the program sets none: the U.S. layout's own.
+std::u16string own(uint16_t keycode) {
+  return Desktop::keyText(os::sim::KeyLayout::us, keycode, 0);
+}
+
+// The presses posted since `from`; each must be a marked key-down and
+// key-up alike.
+std::vector<Press> presses(const Desktop& desktop, size_t from = 0) {
+  const std::vector<os::sim::Arrival> posts = desktop.programPosts();
+  std::vector<Press> out;
+  for (size_t i = from; i + 1 < posts.size(); i += 2) {
+    const auto& down = posts[i];
+    const auto& up = posts[i + 1];
+    EXPECT_TRUE(down.type == os::kEventKeyDown && up.type == os::kEventKeyUp);
+    EXPECT_TRUE(down.userData == syntheticEventMarker && up.userData == syntheticEventMarker);
+    EXPECT_TRUE(down.keycode == up.keycode && down.text == up.text && down.flags == up.flags);
+    out.emplace_back(down.keycode, down.text, down.flags);
+  }
+  EXPECT_EQ((posts.size() - from) % 2, 0u);
+  return out;
+}
+
+TEST(SyntheticInput, EachOperationPostsOneMarkedPress) {
+  const std::vector<std::pair<std::function<void()>, Press>> cases = {
+      {sendBackspace, {51, own(51), 0}},
+      {[] { sendChar(U' '); }, {49, u" ", 0}},
+      {[] { sendChar(U','); }, {43, u",", 0}},
+      {[] { sendChar(U'`'); }, {50, u"`", 0}},
+      {[] { sendChar(U'д'); }, {0, u"д", 0}},
+      {sendCmdC, {8, own(8), 0x100000}},
+      {sendCmdV, {9, own(9), 0x100000}},
+      {[] { sendEnter(76, 0x200000); }, {76, own(76), 0x200000}},
+      {[] { postKeyEvent(2, U'В', 0x20000); }, {2, u"В", 0x20000}},
+      {[] { postKeyEvent(48, 9, 0); }, {48, own(48), 0}},  // Tab
+      {[] { postKeyEvent(123, 0xF702, 0x800000); }, {123, own(123), 0x800000}},
+      {[] { postKeyEvent(117, 0x7F, 0); }, {117, own(117), 0}},
+  };
+  Desktop desktop;
+  for (const auto& [post, press] : cases) {
+    const size_t before = desktop.programPosts().size();
+    post();
+    EXPECT_EQ(presses(desktop, before), std::vector<Press>{press});
+  }
+  postMouseEvent(0, 1);  // no held event: nothing
+  releaseMouseEvent(0);
+  EXPECT_EQ(desktop.liveProgramEvents(), 0);
+}
+
+TEST(SyntheticInput, ReplaceTextErasesTypesSwitchesAndPausesInOrder) {
+  struct Case {
+    int64_t erase;
+    std::string text;
+    std::vector<Press> presses;
+    std::vector<int> pauses;
+    std::vector<std::string> selected;
+  };
+  const Press backspace{51, own(51), 0};
+  const std::vector<Case> cases = {
+      {0, "", {}, {10, 30}, {}},
+      {3,
+       "да",
+       {backspace, backspace, backspace, {0, u"д", 0}, {0, u"а", 0}},
+       {5, 5, 5, 10, 5, 5, 30},
+       {"com.apple.keylayout.Russian"}},
+  };
+  for (const Case& c : cases) {
+    Desktop desktop;
+    std::vector<int> pauses;
+    EXPECT_TRUE(replaceText(c.erase, c.text, [&](std::chrono::milliseconds d) {
+                  pauses.push_back(static_cast<int>(d.count()));
+                }).ok());
+    EXPECT_EQ(presses(desktop), c.presses);
+    EXPECT_EQ(pauses, c.pauses);
+    EXPECT_EQ(desktop.programSelections(), c.selected);
+    EXPECT_EQ(desktop.liveProgramEvents(), 0);
+  }
+}
+
+}  // namespace
+}  // namespace vyx

@@ -1,0 +1,222 @@
+// The event tap as the person's input meets it: what reaches the key
+// handler, what passes untouched, the system disabling a slow tap, the
+// catch-alls, who frees each mouse copy, and a key path without allocations.
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+#include <tuple>
+#include <vector>
+
+#include "alloc_counter.h"
+#include "bridge_rig.h"
+#include "log/metrics.h"
+#include "support/log_capture.h"
+
+namespace vyx::testing {
+namespace {
+
+using KeyCall = std::tuple<uint16_t, char32_t, int64_t>;
+using Act = std::function<void(sim::Desktop&)>;
+
+TEST(EventTap, TheHookDoesNotStartWithoutPermissionOrATap) {
+  for (const bool trusted : {false, true}) {
+    sim::DesktopOptions options;
+    options.trusted = trusted;
+    sim::Desktop desktop(options);
+    desktop.refuseTaps(true);
+    const Status started = startHook();
+    ASSERT_FALSE(started.ok());
+    EXPECT_EQ(started.error().message(),
+              trusted
+                  ? "failed to create event tap"
+                  : "grant Accessibility in System Settings > Privacy & Security > Accessibility");
+    if (trusted) {
+      EXPECT_EQ(activeEventTap.load(), nullptr);  // a refused tap leaves none
+    }
+    EXPECT_TRUE(desktop.taps().empty());
+  }
+}
+
+TEST(EventTap, RoutesEachKindOfEventAsTheMaskAndTheMarkerSay) {
+  struct Case {
+    Act act;
+    std::vector<KeyCall> calls;
+    uint64_t tapSees;
+  };
+  const int64_t shift = 0x20102;  // Shift, its left-hand bit, non-coalesced
+  const std::vector<Case> cases = {
+      {[](sim::Desktop& d) { d.postKeyEvent(true, 0, 0, u"a", syntheticEventMarker); }, {}, 1},
+      {[](sim::Desktop& d) { d.postKeyEvent(true, 0, 0, u"a", 7); }, {{0, U'a', 0}}, 1},
+      {[](sim::Desktop& d) { d.postKeyEvent(true, 0, 0, u"", 0); }, {{0, 0, 0}}, 1},
+      {[](sim::Desktop& d) { d.tapModifier(56); }, {{56, 0, shift}, {56, 0, 0x100}}, 2},
+      {[](sim::Desktop& d) { d.press(0); }, {{0, U'a', 0x100}}, 2},
+      {[](sim::Desktop& d) { d.scrollWheel(3); }, {}, 0},
+      {[](sim::Desktop& d) {
+         d.mouseMove({5, 5});
+       },
+       {},
+       1},  // gate off
+  };
+  BridgeRig rig;
+  std::mutex mu;
+  std::vector<KeyCall> calls;
+  setKeyHandler([&](uint16_t k, char32_t c, int64_t f) {
+    const std::lock_guard lock(mu);
+    calls.emplace_back(k, c, f);
+    return false;
+  });
+  for (size_t i = 0; i < cases.size(); ++i) {
+    SCOPED_TRACE(i);
+    const uint64_t seen = rig.desktop.taps().at(0).eventsSeen;
+    const size_t arrived = rig.desktop.arrivals(kTextEdit).size();
+    cases[i].act(rig.desktop);
+    ASSERT_TRUE(rig.idle());
+    const std::lock_guard lock(mu);
+    EXPECT_EQ(std::exchange(calls, {}), cases[i].calls);
+    EXPECT_EQ(rig.desktop.taps().at(0).eventsSeen - seen, cases[i].tapSees);
+    EXPECT_EQ(rig.desktop.arrivals(kTextEdit).size() - arrived,
+              std::max<uint64_t>(cases[i].tapSees, 1));
+  }
+  EXPECT_EQ(rig.desktop.taps().at(0).mask, 0x0E001CFEu);
+}
+
+TEST(EventTap, ADisabledTapIsReenabledCountedAndTheContextInvalidated) {
+  BridgeRig rig;
+  LogCapture log;
+  metricTapTimeouts.store(0);
+  rig.desktop.setTapTimeout(std::chrono::milliseconds(50));
+  App* app = rig.app.get();
+  setKeyHandler([app](uint16_t k, char32_t c, int64_t f) {
+    if (c == U'q') std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    return app->onKeyEvent(k, c, f);
+  });
+  rig.desktop.typeAsPerson("ghbq", kQuick);  // too slow a callback for "q"
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.desktop.taps().at(0).timeouts, 1u);
+  EXPECT_EQ(rig.app->generation(), 1u);
+  EXPECT_EQ(rig.app->buffer().CurrentWord(), "");
+  rig.desktop.disableTapsByUserInput();
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.app->generation(), 2u);
+  EXPECT_EQ(log.messages(),
+            (std::vector<std::string>{"event tap re-enabled (timeout), total=1",
+                                      "event tap re-enabled (user input), total=2"}));
+  rig.desktop.typeAsPerson("a", kQuick);  // the tap works on
+  ASSERT_TRUE(rig.idle());
+  EXPECT_TRUE(rig.desktop.taps().at(0).enabled);
+  EXPECT_EQ(rig.app->buffer().CurrentWord(), "a");
+}
+
+TEST(EventTap, AFailingKeyHandlerIsLoggedWithItsStackAndTheKeyPasses) {
+  const std::vector<std::pair<std::function<void()>, std::string>> cases = {
+      {[] { throw std::runtime_error("handler broke"); }, "PANIC in goKeyCallback: handler broke"},
+      {[] { throw 42; }, "PANIC in goKeyCallback: exception of type int"},
+  };
+  BridgeRig rig;
+  for (const auto& c : cases) {
+    LogCapture log;
+    setKeyHandler([&c](uint16_t, char32_t, int64_t) -> bool {
+      c.first();
+      return true;
+    });
+    rig.desktop.setField(kTextEdit, {});
+    rig.desktop.typeAsPerson("x", kQuick);
+    ASSERT_TRUE(rig.idle());
+    EXPECT_EQ(rig.text(), "x");
+    const std::vector<std::string> lines = log.messages();
+    ASSERT_GE(lines.size(), 2u);  // the tap thread's stack follows, one frame a line
+    EXPECT_EQ(lines[0], c.second);
+    EXPECT_TRUE(log.contains("goKeyCallback")) << log.text();
+  }
+}
+
+TEST(EventTap, EveryMouseCopyIsFreedExactlyOnce) {
+  struct Case {
+    bool publish;
+    bool busy;
+    Act act;
+    std::vector<os::EventType> reached;  // mouse events at the application, in order
+    int64_t userData;                    // the replayed ones are the program's own
+  };
+  const Act click = [](sim::Desktop& d) { d.clickAtCaret(0); };
+  const std::vector<Case> cases = {
+      {true, false, click, {1, 2}, 0},   // the pipeline answers 0
+      {false, false, click, {1, 2}, 0},  // no App published
+      {true,
+       true,
+       [](sim::Desktop& d) {
+         d.drag({0, 0}, {20, 0});
+         d.rightClick({3, 0});
+         d.mouseMove({7, 7});  // the gate is on
+       },
+       {1, 6, 2, 3, 4, 5},
+       syntheticEventMarker},
+  };
+  for (const Case& c : cases) {
+    TypingGate gate;
+    BridgeRig rig(trustedDesktop(), gate.wrap(bridgeAppOps()));
+    if (!c.publish) setTrayApp(nullptr);
+    // While the correction waits at the gate, only the desktop can become quiet.
+    rig.watchBusy(false);
+    if (c.busy) {
+      rig.desktop.typeAsPerson("привет ", kQuick);
+      ASSERT_TRUE(gate.waitEntered());
+      ASSERT_TRUE(rig.idle());
+    }
+    const size_t before = rig.desktop.arrivals(kTextEdit).size();
+    c.act(rig.desktop);
+    ASSERT_TRUE(rig.idle());
+    if (c.busy) {
+      EXPECT_EQ(rig.desktop.arrivals(kTextEdit).size(), before);  // held
+    }
+    rig.watchBusy(true);
+    gate.letGo();
+    ASSERT_TRUE(rig.idle());
+    const std::vector<sim::Arrival> arrivals = rig.desktop.arrivals(kTextEdit);
+    std::vector<os::EventType> mouse;
+    for (size_t i = before; i < arrivals.size(); ++i) {
+      if (arrivals[i].type == os::kEventKeyDown || arrivals[i].type == os::kEventKeyUp) continue;
+      mouse.push_back(arrivals[i].type);
+      EXPECT_EQ(arrivals[i].userData, c.userData);
+    }
+    EXPECT_EQ(mouse, c.reached);
+    EXPECT_EQ(rig.desktop.liveProgramEvents(), 0);
+  }
+}
+
+TEST(EventTap, TheKeyPathAllocatesNothing) {
+  BridgeRig rig;
+  const auto key = [](uint16_t keycode, bool down, const char16_t* text) {
+    os::Event* e = os::eventCreateKeyboardEvent(nullptr, keycode, down);
+    if (text != nullptr) os::eventKeyboardSetUnicodeString(e, 1, text);
+    return e;
+  };
+  os::Event* letter = key(0, true, u"a");
+  os::Event* up = key(0, false, nullptr);
+  os::Event* shift = key(56, true, nullptr);
+  os::Event* space = key(49, true, u" ");
+  // What the tap thread runs, called on this thread so that its
+  // allocations can be counted.
+  const auto run = [&] {
+    for (int i = 0; i < 20; ++i) {
+      EXPECT_EQ(eventTapCallback(nullptr, os::kEventKeyDown, letter, nullptr), letter);
+      EXPECT_EQ(eventTapCallback(nullptr, os::kEventKeyUp, up, nullptr), up);
+      EXPECT_EQ(eventTapCallback(nullptr, os::kEventFlagsChanged, shift, nullptr), shift);
+      EXPECT_EQ(eventTapCallback(nullptr, os::kEventMouseMoved, shift, nullptr), shift);
+    }
+  };
+  run();  // the word buffer has its room by now
+  uint64_t before = allocationsOnThisThread();
+  run();
+  EXPECT_EQ(allocationsOnThisThread() - before, 0u);
+  // A word end is the pipeline's decision, which does allocate: the counter counts.
+  before = allocationsOnThisThread();
+  EXPECT_EQ(eventTapCallback(nullptr, os::kEventKeyDown, space, nullptr), space);
+  EXPECT_GT(allocationsOnThisThread() - before, 0u);
+  for (os::Event* e : {letter, up, shift, space}) os::release(e);
+}
+
+}  // namespace
+}  // namespace vyx::testing

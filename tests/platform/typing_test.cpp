@@ -1,0 +1,93 @@
+// What a person sees typing into an application on the simulated desktop:
+// words typed on the wrong layout come out right, the input source follows,
+// and nothing typed or clicked meanwhile is lost, doubled or reordered.
+#include <gtest/gtest.h>
+
+#include "bridge_rig.h"
+#include "log/metrics.h"
+
+namespace vyx::testing {
+namespace {
+
+struct WordCase {
+  const char* typed;  // as the person means it, on the keys of its script
+  uint16_t thenKey;   // pressed after it, 0 for none
+  const char* startSource;
+  const char* screen;
+  const char* endSource;
+};
+
+class TypedWord : public ::testing::TestWithParam<WordCase> {};
+
+// Each row needs exactly one correction: after it the source fits the
+// person's next word, which then comes out right by itself.
+TEST_P(TypedWord, ComesOutAsMeantOnTheLayoutOfItsScript) {
+  const WordCase& c = GetParam();
+  sim::DesktopOptions options = trustedDesktop();
+  options.selectedInputSource = c.startSource;
+  BridgeRig rig(options);
+  rig.desktop.typeAsPerson(c.typed, kQuick);
+  if (c.thenKey != 0) rig.desktop.press(c.thenKey);
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.text(), c.screen);
+  EXPECT_EQ(rig.desktop.programSelections(), std::vector<std::string>{c.endSource});
+  if (c.thenKey != 0) {  // Return or keypad Enter went again after the word, with its key code
+    const sim::Arrival last = rig.desktop.programPosts().back();
+    EXPECT_EQ(last.keycode, c.thenKey);
+    EXPECT_EQ(last.userData, syntheticEventMarker);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Boundaries, TypedWord,
+    ::testing::Values(WordCase{"привет мир ", 0, kUS, "привет мир ", kRussian},
+                      WordCase{"hello world ", 0, kRussian, "hello world ", kUS},
+                      WordCase{"привет! ", 0, kUS, "привет! ", kRussian},
+                      WordCase{"привет? ", 0, kUS, "привет? ", kRussian},
+                      WordCase{"привет, мир ", 0, kUS, "привет, мир ", kRussian},
+                      WordCase{"привет", 36, kUS, "привет\n", kRussian},
+                      WordCase{"привет", 76, kUS, "привет\n", kRussian}));
+
+TEST(Typing, KeysTypedDuringCorrectionsArriveAfterThemOnceEachAndInOrder) {
+  // With the Russian source out of reach every Russian word comes out on the
+  // U.S. layout and needs its own correction while the next one is typed.
+  sim::DesktopOptions options = trustedDesktop();
+  options.inputSources = {sim::usInputSource(), sim::russianInputSource()};
+  options.inputSources[1].selectCapable = false;
+  BridgeRig rig(options);
+  const uint64_t conversions = metricConversions.load();
+  const std::string meant = "привет мир дом как дела слово работа ";
+  rig.desktop.typeAsPerson(meant, {std::chrono::milliseconds(20), std::chrono::milliseconds(8)});
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.text(), meant);
+  EXPECT_EQ(metricConversions.load() - conversions, 7u);
+}
+
+TEST(Typing, AClickDuringACorrectionIsReplayedAfterIt) {
+  TypingGate gate;
+  BridgeRig rig(trustedDesktop(), gate.wrap(bridgeAppOps()));
+  rig.desktop.typeAsPerson("привет ", kQuick);
+  ASSERT_TRUE(gate.waitEntered());
+  rig.desktop.clickAtCaret(0);
+  gate.letGo();
+  ASSERT_TRUE(rig.idle());
+  // A click that came first would have moved the caret away from the word
+  // and the correction would have been dropped.
+  const sim::FieldState field = rig.desktop.field(kTextEdit);
+  EXPECT_EQ(field.text, "привет ");
+  EXPECT_EQ(field.caret, 0u);
+}
+
+TEST(Typing, CmdZRightAfterAFixBringsBackTheWordAsTyped) {
+  BridgeRig rig;
+  rig.desktop.typeAsPerson("привет ", kQuick);
+  ASSERT_TRUE(rig.idle());
+  rig.desktop.press(6, os::kEventFlagMaskCommand);
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.text(), "ghbdtn ");
+  EXPECT_EQ(rig.desktop.currentInputSource(), kUS);
+  EXPECT_EQ(rig.desktop.undoRequests(kTextEdit), 0);  // the application's own undo never ran
+}
+
+}  // namespace
+}  // namespace vyx::testing
