@@ -97,6 +97,12 @@ class App final {
   [[nodiscard]] Buffer& buffer() { return buf; }
   // The learned exceptions, null when the store could not be opened.
   [[nodiscard]] ExceptionStore* exceptionStore() const { return store; }
+  // The settings, for the menu's exclusion of the frontmost application.
+  [[nodiscard]] Config& config() const { return cfg; }
+  // The frontmostApp operation as given; empty when the caller gave none.
+  [[nodiscard]] const std::function<std::string()>& frontmostAppOp() const {
+    return ops.frontmostApp;
+  }
 
  private:
   friend class AppTestPeer;

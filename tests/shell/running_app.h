@@ -18,14 +18,15 @@ namespace vyx::testing {
 
 class RunningApp final {
  public:
-  explicit RunningApp(bool withStore) : ru_(load("ru", "привет\n")), en_(load("en", "hello\n")) {
+  explicit RunningApp(bool withStore, AppOps ops = {})
+      : ru_(load("ru", "привет\n")), en_(load("en", "hello\n")) {
     if (withStore) {
       auto opened = NewExceptionStore();
       if (!opened.ok()) throw std::runtime_error(opened.error().message());
       store_ = std::move(opened.value());
     }
     detector_ = std::make_unique<Detector>(ru_, en_);
-    app_ = newApp(cfg_, store_.get(), *detector_, nullptr, {});
+    app_ = newApp(cfg_, store_.get(), *detector_, nullptr, std::move(ops));
     setTrayApp(app_.get());
   }
   ~RunningApp() {
@@ -37,6 +38,7 @@ class RunningApp final {
   RunningApp& operator=(const RunningApp&) = delete;
 
   [[nodiscard]] ExceptionStore* store() const { return store_.get(); }
+  [[nodiscard]] App& app() const { return *app_; }
 
  private:
   static Dict load(const char* code, const char* words) {

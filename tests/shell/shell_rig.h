@@ -41,7 +41,7 @@ class ShellRig final {
   ShellRig(const ShellRig&) = delete;
   ShellRig& operator=(const ShellRig&) = delete;
 
-  void startApp(bool withStore = true) { app.emplace(withStore); }
+  void startApp(bool withStore = true, AppOps ops = {}) { app.emplace(withStore, std::move(ops)); }
   void ensureApp(ui::TrayHandlers handlers = {}) {
     desktop.onMain([&] {
       ui::setTrayHandlers(std::move(handlers));
