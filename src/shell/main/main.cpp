@@ -1,0 +1,186 @@
+// vyx: the process entry and the composition root, the one place that knows
+// every concrete piece. Reads the command line, runs a maintenance mode or
+// starts the program in its fixed order on the main thread, and hands that
+// thread to the event loop. From then on the process ends only through the
+// orderly exit (a signal, or "Выйти" in the menu).
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "detect/detector.h"
+#include "detect/dict.h"
+#include "log/logger.h"
+#include "pipeline/app.h"
+#include "pipeline/rollback_tracker.h"
+#include "platform/bridge_ops.h"
+#include "platform/frontmost.h"
+#include "shell/command_line.h"
+#include "shell/hook_control.h"
+#include "shell/main/sim_platform.h"
+#include "shell/maintenance.h"
+#include "shell/onboarding_window.h"
+#include "shell/orderly_exit.h"
+#include "shell/signal_watcher.h"
+#include "shell/tray_handlers.h"
+#include "shell/tray_ui.h"
+#include "store/config.h"
+#include "store/custom_dict.h"
+#include "store/exception_store.h"
+
+namespace vyx {
+
+// The user word list poller's stop function, empty when no poller runs;
+// written once at start-up, called by the exit clean-up.
+std::mutex customDictStopMu;
+std::function<void()> customDictStop;
+
+namespace {
+
+constexpr std::chrono::seconds kCustomDictInterval{1};
+
+void writeStderr(std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t n = ::write(STDERR_FILENO, text.data(), text.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return;
+    text.remove_prefix(static_cast<size_t>(n));
+  }
+}
+
+// Without a configuration directory or a file, the program runs without the
+// user's words.
+void startUserWordList(Detector& detector) {
+  const Result<std::string> path = customDictPath();
+  if (!path.ok()) {
+    logf("custom dict: config dir unavailable: %v", path.error());
+    return;
+  }
+  if (const Status made = ensureCustomDictFile(*path); !made.ok()) {
+    logf("custom dict: cannot create file: %v", made.error());
+    return;
+  }
+  std::function<void()> stop = startCustomDictWatcher(
+      *path, [&detector](CustomWordSet words) { detector.SetCustomWords(std::move(words)); },
+      kCustomDictInterval);
+  const std::lock_guard lock(customDictStopMu);
+  customDictStop = std::move(stop);
+}
+
+void stopUserWordList() {
+  std::function<void()> stop;
+  {
+    const std::lock_guard lock(customDictStopMu);
+    stop = customDictStop;
+  }
+  if (stop) stop();
+}
+
+Dict loadDictOrDie(std::string_view code, std::string_view fatalFormat,
+                   std::string_view countFormat) {
+  Result<Dict> dict = LoadDict(code);
+  if (!dict.ok()) logFatalf(fatalFormat, dict.error());
+  logf(countFormat, dict->wordCount());
+  return std::move(dict).value();
+}
+
+// The normal start-up; returns only when the settings disable the program.
+int runProgram(SimPlatform& platform) {
+  logLine("Vyx starting...");
+
+  LoadedConfig loaded = LoadConfig();
+  if (loaded.error) logf("Config warning: %v", *loaded.error);
+  Config& cfg = *loaded.config;
+
+  if (!cfg.Enabled) {
+    logLine("Disabled in config, exiting");
+    return 0;
+  }
+
+  std::shared_ptr<ExceptionStore> store;
+  if (auto opened = NewExceptionStore(); opened.ok()) {
+    store = std::move(opened.value());
+  } else {
+    logf("Exceptions store warning: %v — running without learning", opened.error());
+  }
+
+  setBeforeExitHook([store] {
+    stopUserWordList();
+    if (store) store->Close();
+  });
+
+  RollbackTracker tracker(store);
+
+  const Dict ruDict = loadDictOrDie("ru", "Cannot load Russian dict: %v", "Russian dict: %d words");
+  const Dict enDict = loadDictOrDie("en", "Cannot load English dict: %v", "English dict: %d words");
+
+  Detector detector(ruDict, enDict);
+
+  AppOps ops = bridgeAppOps();
+  ops.trayEnabled = isTrayEnabled;
+  const std::unique_ptr<App> app = newApp(cfg, store.get(), detector, &tracker, std::move(ops));
+
+  setTrayApp(app.get());
+  setKeyHandler([appPtr = app.get()](uint16_t keycode, char32_t ch, int64_t flags) {
+    return appPtr->onKeyEvent(keycode, ch, flags);
+  });
+  // A driver's waitIdle then also waits for the program to go quiet.
+  platform.desktop->setBusyProbe(
+      [appPtr = app.get()] { return appPtr->isBusy() || injecting.load() == 1; });
+
+  ui::setTrayHandlers(trayHandlers());
+  ui::ensureApp();
+
+  startUserWordList(detector);
+
+  vyxInstallFrontmostObserver();
+
+  if (const Status hook = ensureKeyboardHook(); !hook.ok()) {
+    logf("Keyboard hook not ready: %v", hook.error());
+    ui::showOnboardingWindow();
+    waitForAccessibility();
+  } else {
+    logLine("Keyboard hook started");
+  }
+
+  logLine(hookStarted.load() == 1 ? "Vyx ready" : "Vyx waiting for Accessibility permission");
+
+  startSignalWatcher();
+
+  ui::runNSApp();
+  // The loop returns only when the desktop under it stops.
+  exitProcess(0);
+}
+
+}  // namespace
+
+}  // namespace vyx
+
+int main(int argc, char** argv) {
+  using vyx::ParsedCommandLine;
+  const std::string_view program = argc > 0 ? argv[0] : "vyx";
+  const std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  const ParsedCommandLine parsed = vyx::parseCommandLine(args);
+  switch (parsed.outcome) {
+    case ParsedCommandLine::Outcome::error:
+      vyx::writeStderr(parsed.message + "\n" + vyx::usageText(program));
+      return 2;
+    case ParsedCommandLine::Outcome::help:
+      vyx::writeStderr(vyx::usageText(program));
+      return 0;
+    case ParsedCommandLine::Outcome::run:
+      break;
+  }
+  vyx::verboseLogging.store(parsed.options.verbose ? 1 : 0);
+  if (parsed.options.maintenanceMode()) return vyx::runMaintenanceMode(parsed.options);
+
+  vyx::SimPlatform platform = vyx::bringUpSimPlatform();
+  return vyx::runProgram(platform);
+}

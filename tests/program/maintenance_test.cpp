@@ -1,0 +1,98 @@
+// The maintenance modes on a real configuration directory, one run of vyx
+// after another, as a person cleaning up learned exceptions would.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "store/exception_store.h"
+#include "support/vyx_process.h"
+
+namespace vyx::testing {
+namespace {
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+VyxRun maintain(const TempDir& dir, std::vector<std::string> args) {
+  return runVyx({.args = std::move(args), .driven = false, .configDir = dir.path()});
+}
+
+// Written on one line, so that a save (two-space indentation) shows.
+constexpr const char* kExceptions =
+    R"({"version":1,"updated":"2025-01-02T03:04:05Z","entries":[)"
+    R"({"app":"*","word":"привет","added":"2024-03-05T10:00:00Z","hit_count":3},)"
+    R"({"app":"com.apple.TextEdit","word":"ghbdtn","added":"2024-12-31T23:30:00-05:00","hit_count":0},)"
+    R"({"app":"com.example.a.bundle.identifier.longer.than.forty","word":"a-word-that-is-longer-than-thirty-letters","added":"2025-01-01T01:00:00+03:00","hit_count":12},)"
+    R"({"app":"com.apple.Notes","word":"Привет","hit_count":1}]})";
+
+TEST(ProgramMaintenance, ListForgetAndClearWorkOnTheConfigurationDirectory) {
+  const TempDir dir;
+  std::ofstream(dir.file("exceptions.json")) << kExceptions;
+  const std::string listing =
+      "*                                         привет                          3 hits  "
+      "added=2024-03-05\n"
+      "com.apple.TextEdit                        ghbdtn                          0 hits  "
+      "added=2024-12-31\n"
+      "com.example.a.bundle.identifier.longer.than.forty  "
+      "a-word-that-is-longer-than-thirty-letters  12 hits  added=2025-01-01\n"
+      "com.apple.Notes                           Привет                          1 hits  "
+      "added=0001-01-01\n";
+  struct Step {
+    std::vector<std::string> args;
+    std::string out;
+  };
+  const std::vector<Step> steps = {
+      {{"--list-exceptions"}, listing},
+      // Only the first action asked for runs.
+      {{"-verbose", "-clear-exceptions", "-forget-app", "*", "-forget=ghbdtn", "-list-exceptions"},
+       listing},
+      {{"-forget", "ПРИВЕТ"}, "forgot 2 entries for word \"ПРИВЕТ\"\n"},
+      {{"-forget", "say \"hi\""}, "forgot 0 entries for word \"say \\\"hi\\\"\"\n"},
+      {{"--forget-app=COM.APPLE.TEXTEDIT"}, "forgot 1 entries for app \"COM.APPLE.TEXTEDIT\"\n"},
+      {{"-list-exceptions"},
+       "com.example.a.bundle.identifier.longer.than.forty  "
+       "a-word-that-is-longer-than-thirty-letters  12 hits  added=2025-01-01\n"},
+      {{"-clear-exceptions"}, "exceptions cleared\n"},
+      {{"-list-exceptions"}, "(no exceptions)\n"},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.args.front());
+    const VyxRun run = maintain(dir, step.args);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, step.out);
+    EXPECT_EQ(run.err, "");
+    // Closing the store saved it, in its own layout.
+    EXPECT_NE(readFile(dir.file("exceptions.json")), kExceptions);
+  }
+  EXPECT_NE(readFile(dir.file("exceptions.json")).find("\"entries\": []"), std::string::npos);
+  // Nothing but the store was touched.
+  EXPECT_FALSE(std::filesystem::exists(dir.file("config.yaml")));
+}
+
+TEST(ProgramMaintenance, AStoreThatCannotBeOpenedIsFatal) {
+  const TempDir dir;
+  ASSERT_EQ(::mkdir(dir.file("exceptions.json").c_str(), 0700), 0);
+  // The same failure, seen from this process, gives the expected text.
+  ::setenv("VYX_CONFIG_DIR", dir.path().c_str(), 1);  // NOLINT(concurrency-mt-unsafe)
+  const auto opened = NewExceptionStore();
+  ::unsetenv("VYX_CONFIG_DIR");  // NOLINT(concurrency-mt-unsafe)
+  ASSERT_FALSE(opened.ok());
+
+  const VyxRun run = maintain(dir, {"--list-exceptions"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(VyxProcess::messagesOf(run.err),
+            std::vector<std::string>{"exceptions store: " + opened.error().message()});
+}
+
+}  // namespace
+}  // namespace vyx::testing
