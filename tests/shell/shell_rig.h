@@ -18,6 +18,7 @@
 #include "running_app.h"
 #include "shell/tray_ui.h"
 #include "shell/ui_globals.h"
+#include "support/temp_dir.h"
 
 namespace vyx::testing {
 
@@ -27,16 +28,12 @@ using os::sim::DesktopOptions;
 class ShellRig final {
  public:
   ShellRig() {
-    char tmpl[] = "/tmp/vyx-shell-XXXXXX";
-    if (::mkdtemp(tmpl) == nullptr) throw std::runtime_error("mkdtemp failed");
-    dir_ = tmpl;
-    ::setenv("VYX_CONFIG_DIR", dir_.c_str(), 1);
+    ::setenv("VYX_CONFIG_DIR", dir_.path().c_str(), 1);
     desktop.onMain([] { ui::resetShellUi(); });
   }
   ~ShellRig() {
     app.reset();
     ::unsetenv("VYX_CONFIG_DIR");
-    std::filesystem::remove_all(dir_);
   }
   ShellRig(const ShellRig&) = delete;
   ShellRig& operator=(const ShellRig&) = delete;
@@ -48,7 +45,7 @@ class ShellRig final {
       ui::ensureApp();
     });
   }
-  [[nodiscard]] std::string file(const std::string& name) const { return dir_ + "/" + name; }
+  [[nodiscard]] std::string file(const std::string& name) const { return dir_.file(name); }
 
   // The one window the test expects, by title.
   [[nodiscard]] std::optional<os::sim::WindowSnapshot> windowTitled(const std::string& title) {
@@ -66,7 +63,7 @@ class ShellRig final {
   std::optional<RunningApp> app;
 
  private:
-  std::string dir_;
+  TempDir dir_;
 };
 
 }  // namespace vyx::testing
