@@ -92,7 +92,9 @@ TEST(ProgramStartup, WithAccessibilityItCorrectsAWrongLayoutWordAndEndsOnSigterm
   EXPECT_EQ(client.currentInputSource(), "com.apple.keylayout.Russian");
 
   ASSERT_TRUE(vyx.waitForSignalWatcher());
+  // A second signal, impatient, does not cut the orderly exit short.
   vyx.sendSignal(SIGTERM);
+  vyx.sendSignal(SIGINT);
   EXPECT_EQ(vyx.waitExit(), 0);
   const Lines log = vyx.logMessages();
   ASSERT_GE(log.size(), 2U);
