@@ -29,6 +29,24 @@ bool oneScript(std::u32string_view w, bool cyrillic) {
   });
 }
 
+// The word as typed on the Russian layout throughout. A Latin letter was
+// typed on QWERTY; a key that is no letter (a full stop, a comma) was typed on
+// the layout of the letter before it, since the layout changes once, between
+// two letters: "lруг." is "друг." and not "другю". Before the first letter,
+// the first letter's layout.
+std::u32string russianReading(std::u32string_view word) {
+  std::u32string out(word);
+  const auto firstLetter = std::find_if(word.begin(), word.end(), isLetter);
+  bool onQwerty = firstLetter != word.end() && isLatinScript(*firstLetter);
+  for (char32_t& c : out) {
+    const bool letter = isLetter(c);
+    if (letter) onQwerty = isLatinScript(c);
+    if (!letter && !onQwerty) continue;
+    if (const auto it = enToRu.find(c); it != enToRu.end()) c = it->second;
+  }
+  return out;
+}
+
 }  // namespace
 
 bool isMixedScript(std::u32string_view word) {
@@ -50,8 +68,9 @@ bool isMixedScript(std::u32string_view word) {
 }
 
 Detector::Answer Detector::checkMixed(std::u32string_view word) {
-  // Every key read on the Russian layout, and every key read on QWERTY.
-  const std::u32string ru = convertScript(kScriptLatin, word);
+  // Every key read on the Russian layout, and every key read on QWERTY (where
+  // the keys that are no letters read the same on both).
+  const std::u32string ru = russianReading(word);
   const std::u32string en = convertScript(kScriptCyrillic, word);
   const std::u32string_view ruCore = core(ru);
   const std::u32string_view enCore = core(en);

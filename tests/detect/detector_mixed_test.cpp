@@ -14,7 +14,7 @@ struct MixedCase {
 };
 
 TEST(DetectorMixed, AWordOfTwoScriptsIsReadWholeInTheOneThatMakesAWord) {
-  auto ru = loadDictFromText("ru", "привет\nрук\nрука\nмир\n");
+  auto ru = loadDictFromText("ru", "привет\nрук\nрука\nмир\nдруг\n");
   auto en = loadDictFromText("en", "hello\nher\nworld\n");
   ASSERT_TRUE(ru.ok() && en.ok());
   for (const MixedCase& c : {
@@ -24,8 +24,10 @@ TEST(DetectorMixed, AWordOfTwoScriptsIsReadWholeInTheOneThatMakesAWord) {
            MixedCase{"приdtn", "привет", true},   // begun right, switched to QWERTY
            MixedCase{"Hуддщ!", "Hello!", false},  // the mark the buffer attached stays
            MixedCase{"hуддщю", "hello.", false},  // the full-stop key read on QWERTY
-           MixedCase{"hуxxщ", "", true},          // a word on neither layout
-           MixedCase{"hіllo", "", true},          // і has no key of its own on either
+           // A mark typed after the switch to Russian is the Russian layout's.
+           MixedCase{"lруг.", "друг.", true},
+           MixedCase{"hуxxщ", "", true},  // a word on neither layout
+           MixedCase{"hіllo", "", true},  // і has no key of its own on either
            // Both readings are words: as for any word, its first letter decides.
            MixedCase{"heк", "рук", true},
        }) {
