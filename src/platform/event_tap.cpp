@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "platform/accessibility.h"
+#include "platform/own_events.h"
 #include "platform/tap_callbacks.h"
 
 namespace vyx {
@@ -20,7 +21,9 @@ namespace {
 void runTapThread(os::EventTap* tap, os::RunLoopSource* source) {
   os::runLoopAddSource(os::runLoopGetCurrent(), source, os::kRunLoopCommonModes);
   os::eventTapEnable(tap, true);
+  noteTapServing(true);
   os::runLoopRun();
+  noteTapServing(false);
 }
 
 bool isMouseType(os::EventType type) {
@@ -104,11 +107,13 @@ os::Event* eventTapCallback(void* /*proxy*/, os::EventType type, os::Event* even
     os::EventTap* tap =
         userInfo != nullptr ? static_cast<os::EventTap*>(userInfo) : activeEventTap.load();
     if (tap != nullptr) os::eventTapEnable(tap, true);
+    forgetUnseenOwnEvents();
     goTapDisabled(type == os::kEventTapDisabledByTimeout ? 1 : 2);
     return event;
   }
   if (event != nullptr &&
       os::eventGetIntegerValueField(event, os::kEventSourceUserData) == syntheticEventMarker) {
+    noteOwnEventSeen();
     return event;
   }
   if (isMouseType(type)) return offerMouse(type, event);

@@ -9,6 +9,7 @@
 #include "pipeline/convert_by_script.h"
 #include "platform/event_tap.h"
 #include "platform/input_source.h"
+#include "platform/own_events.h"
 #include "text/utf8.h"
 
 namespace vyx {
@@ -21,6 +22,21 @@ constexpr uint16_t kKeycodeC = 8;
 constexpr uint16_t kKeycodeV = 9;
 constexpr uint16_t kKeycodeBackspace = 51;
 constexpr uint64_t kCommandFlag = os::kEventFlagMaskCommand;
+// How long an operation waits for the tap to see its last post; it sees it
+// within a millisecond unless the tap is off.
+constexpr milliseconds kOwnEventsWait{500};
+
+void post(os::Event* event) {
+  noteOwnEventPosted();
+  os::eventPost(os::kHIDEventTap, event);
+}
+
+// The App's operations return only once what they posted has passed the
+// tap, so that the pipeline, which stops holding input back after its last
+// operation, holds every key the person pressed before that.
+void awaitPassage() {
+  (void)awaitOwnEventsSeen(kOwnEventsWait);
+}
 
 // One synthetic press. An event that cannot be made is left out; the press
 // is then whichever half exists.
@@ -37,8 +53,8 @@ void postPress(uint16_t keycode, std::optional<uint64_t> flags, std::optional<ch
     if (flags) os::eventSetFlags(event, *flags);
     if (text) os::eventKeyboardSetUnicodeString(event, 1, &*text);
   }
-  if (down) os::eventPost(os::kHIDEventTap, down.get());
-  if (up) os::eventPost(os::kHIDEventTap, up.get());
+  if (down) post(down.get());
+  if (up) post(up.get());
 }
 
 uint16_t keycodeFor(char16_t ch) {
@@ -104,7 +120,7 @@ void vyxPostMouseEvent(os::Event* event) {
   const os::Ref<os::Event> copy = os::adopt(os::eventCreateCopy(event));
   if (!copy) return;
   os::eventSetIntegerValueField(copy.get(), os::kEventSourceUserData, syntheticEventMarker);
-  os::eventPost(os::kHIDEventTap, copy.get());
+  post(copy.get());
 }
 
 void vyxReleaseMouseEvent(os::Event* event) {
@@ -132,6 +148,7 @@ Status replaceText(int64_t deleteCount, const std::string& text, const Pause& pa
   if (verboseOn()) logf("REPLACE TYPED: %q", text);
   switchLayout(hasRussianLetter(text) ? 1 : 0);
   pause(milliseconds(30));
+  awaitPassage();
   vlog("REPLACE DONE");
   return {};
 }
@@ -142,6 +159,7 @@ Status replaceText(int64_t deleteCount, const std::string& text) {
 
 void sendChar(char32_t ch) {
   sendUnichar(static_cast<char16_t>(ch & 0xFFFF));
+  awaitPassage();
 }
 
 void sendEnter(uint16_t keycode, int64_t flags) {
@@ -151,10 +169,12 @@ void sendEnter(uint16_t keycode, int64_t flags) {
 void postKeyEvent(uint16_t keycode, char32_t ch, int64_t flags) {
   sendKeyEvent(keycode, static_cast<char16_t>(ch & 0xFFFF), static_cast<uint64_t>(flags),
                printable(ch) ? 1 : 0);
+  awaitPassage();
 }
 
 void postMouseEvent(uint64_t token, int64_t /*eventType*/) {
   vyxPostMouseEvent(eventOf(token));
+  awaitPassage();
 }
 
 void releaseMouseEvent(uint64_t token) {

@@ -3,8 +3,12 @@
 // erase-and-retype of a correction, the boundary and Enter keys, the replay
 // of held keys and mouse events).
 //
-// Threads: the replacement worker only. Nothing here takes a lock or keeps
-// state between calls; each press makes and frees its own event source.
+// The App's operations (replaceText to releaseMouseEvent) return only once
+// the event tap has seen what they posted (own_events.h), so that input the
+// person typed before it is still held back when the tap reaches it.
+//
+// Threads: the replacement worker only. Nothing here takes a lock; each press
+// makes and frees its own event source, and counts itself in own_events.
 #pragma once
 
 #include <chrono>

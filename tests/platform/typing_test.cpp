@@ -3,6 +3,8 @@
 // and nothing typed or clicked meanwhile is lost, doubled or reordered.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "bridge_rig.h"
 #include "log/metrics.h"
 
@@ -76,6 +78,50 @@ TEST(Typing, AClickDuringACorrectionIsReplayedAfterIt) {
   const sim::FieldState field = rig.desktop.field(kTextEdit);
   EXPECT_EQ(field.text, "привет ");
   EXPECT_EQ(field.caret, 0u);
+}
+
+// The tap can lag behind the window server's queue. A key the person pressed
+// before the program's own keys stays ahead of them in the queue; it must
+// still be held back when the tap gets to it, or it lands before them.
+TEST(Typing, AKeyTheTapSeesLateStillWaitsBehindTheCorrection) {
+  TypingGate gate;
+  BridgeRig rig(trustedDesktop(), gate.wrap(bridgeAppOps()));
+  std::mutex mu;
+  std::condition_variable cv;
+  bool reached = false;
+  bool go = false;
+  const auto release = [&] {
+    const std::lock_guard lock(mu);
+    go = true;
+    cv.notify_all();
+  };
+  App* app = rig.app.get();
+  setKeyHandler([&, app](uint16_t keycode, char32_t ch, int64_t flags) {
+    if (ch == U'q') {
+      std::unique_lock lock(mu);
+      reached = true;
+      cv.notify_all();
+      cv.wait(lock, [&] { return go; });
+    }
+    return app->onKeyEvent(keycode, ch, flags);
+  });
+  rig.desktop.typeAsPerson("привет ", kQuick);
+  ASSERT_TRUE(gate.waitEntered());
+  rig.desktop.press(0);   // a, held back behind the correction
+  rig.desktop.press(12);  // q, on which the tap dawdles
+  bool dawdling = false;
+  {
+    std::unique_lock lock(mu);
+    dawdling = cv.wait_for(lock, std::chrono::seconds(10), [&] { return reached; });
+  }
+  gate.letGo();
+  // Long enough for the worker to type, replay and call it done, had it not
+  // waited for its keys to pass the tap.
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  release();
+  ASSERT_TRUE(dawdling);
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.text(), "привет aq");
 }
 
 TEST(Typing, CmdZRightAfterAFixBringsBackTheWordAsTyped) {

@@ -1,0 +1,31 @@
+// The program's own events on their way to the application. Everything the
+// program posts goes through the window server's one queue behind whatever
+// the person typed before it, and passes the event tap like the person's
+// keys. Until the tap has seen a post, a key the person pressed earlier may
+// still be waiting in that queue; the pipeline must still be holding input
+// back when that key reaches the tap, or the key overtakes what the program
+// typed (a replayed "в " landing after the next word's "к").
+//
+// Threads: posts are noted and awaited on the replacement worker (the only
+// thread that posts), sightings on the tap thread; one atomic count, no lock.
+#pragma once
+
+#include <chrono>
+
+namespace vyx {
+
+// The tap's thread serves it (entering true) or has left its run loop.
+void noteTapServing(bool entering);
+// One marked event about to be handed to the window server.
+void noteOwnEventPosted();
+// The tap saw one marked event pass.
+void noteOwnEventSeen();
+// The tap was off for a while: the program's posts of that time passed
+// unseen, and no later wait may count on seeing them.
+void forgetUnseenOwnEvents();
+// Waits until the tap has seen every marked event posted so far, or the
+// time is up (the tap may be off): false then, and the posts not seen are
+// forgotten. Without a tap nobody holds input back, and it returns at once.
+bool awaitOwnEventsSeen(std::chrono::milliseconds timeout);
+
+}  // namespace vyx
