@@ -1,11 +1,13 @@
 #include "platform/synthetic_input.h"
 
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <thread>
 
 #include "log/logger.h"
 #include "os/handle.h"
+#include "os/workspace.h"
 #include "pipeline/convert_by_script.h"
 #include "platform/event_tap.h"
 #include "platform/input_source.h"
@@ -29,6 +31,14 @@ constexpr milliseconds kOwnEventsWait{500};
 void post(os::Event* event) {
   noteOwnEventPosted();
   os::eventPost(os::kHIDEventTap, event);
+}
+
+// The application the keys reach, as the workspace knows it this moment;
+// the frontmost cache follows the activation notice a little later.
+std::optional<std::string> frontmostNow() {
+  const os::AutoreleasePool pool;
+  const std::optional<os::RunningApplication> app = os::frontmostApplication();
+  return app ? app->bundleIdentifier : std::nullopt;
 }
 
 // The App's operations return only once what they posted has passed the
@@ -133,18 +143,31 @@ void sleepPause(milliseconds duration) {
 
 Status replaceText(int64_t deleteCount, const std::string& text, const Pause& pause) {
   if (verboseOn()) logf("REPLACE START: delete=%d text=%q", deleteCount, text);
-  for (int64_t i = 0; i < deleteCount; ++i) {
-    sendBackspace();
+  // Keys go to whichever application is frontmost when they arrive. Once the
+  // person has brought another one to the front, every further key would
+  // erase or type there, so the correction stops where it is.
+  const std::optional<std::string> target = frontmostNow();
+  bool stopped = false;
+  const auto press = [&](const std::function<void()>& post) {
+    stopped = stopped || frontmostNow() != target;
+    if (stopped) return false;
+    post();
     pause(milliseconds(5));
+    return true;
+  };
+  for (int64_t i = 0; i < deleteCount && press(sendBackspace); ++i) {
   }
-  pause(milliseconds(10));
+  if (!stopped) pause(milliseconds(10));
   // One UTF-16 unit per character: only the Basic Multilingual Plane types
   // correctly, and every text the pipeline passes lies inside it.
   (void)allCodePoints(text, [&](char32_t c) {
-    sendUnichar(static_cast<char16_t>(c & 0xFFFF));
-    pause(milliseconds(5));
-    return true;
+    return press([c] { sendUnichar(static_cast<char16_t>(c & 0xFFFF)); });
   });
+  if (stopped) {
+    awaitPassage();
+    vlog("REPLACE STOPPED: another application came to the front");
+    return {};
+  }
   if (verboseOn()) logf("REPLACE TYPED: %q", text);
   switchLayout(hasRussianLetter(text) ? 1 : 0);
   pause(milliseconds(30));

@@ -39,7 +39,8 @@ void sleepPause(std::chrono::milliseconds duration);
 
 // Erases deleteCount characters, types text one key press per character,
 // selects the input source of its script. Each press is followed by a 5 ms
-// pause, the erase by 10 ms more, the switch by 30 ms. Never fails.
+// pause, the erase by 10 ms more, the switch by 30 ms. Stops, without the
+// switch, as soon as another application is frontmost. Never fails.
 Status replaceText(int64_t deleteCount, const std::string& text, const Pause& pause);
 Status replaceText(int64_t deleteCount, const std::string& text);
 void sendChar(char32_t ch);

@@ -72,6 +72,7 @@ TEST(SyntheticInput, ReplaceTextErasesTypesSwitchesAndPausesInOrder) {
     std::vector<Press> presses;
     std::vector<int> pauses;
     std::vector<std::string> selected;
+    size_t otherAppAfter = 0;  // pauses before another application comes forward; 0: none
   };
   const Press backspace{51, own(51), 0};
   const std::vector<Case> cases = {
@@ -81,14 +82,24 @@ TEST(SyntheticInput, ReplaceTextErasesTypesSwitchesAndPausesInOrder) {
        {backspace, backspace, backspace, {0, u"д", 0}, {0, u"а", 0}},
        {5, 5, 5, 10, 5, 5, 30},
        {"com.apple.keylayout.Russian"}},
+      // The person switched applications mid-way: nothing more is typed
+      // into either, and their input source stays theirs.
+      {3, "да", {backspace, backspace}, {5, 5}, {}, 2},
+      {1, "да", {backspace, {0, u"д", 0}}, {5, 10, 5}, {}, 3},
   };
   for (const Case& c : cases) {
     Desktop desktop;
     std::vector<int> pauses;
     EXPECT_TRUE(replaceText(c.erase, c.text, [&](std::chrono::milliseconds d) {
                   pauses.push_back(static_cast<int>(d.count()));
+                  if (pauses.size() != c.otherAppAfter) return;
+                  // Keys already posted still reach TextEdit.
+                  ASSERT_TRUE(desktop.waitIdle(std::chrono::seconds(10), {}));
+                  desktop.activate("com.apple.Notes");
                 }).ok());
+    ASSERT_TRUE(desktop.waitIdle(std::chrono::seconds(10), {}));
     EXPECT_EQ(presses(desktop), c.presses);
+    EXPECT_TRUE(desktop.arrivals("com.apple.Notes").empty());
     EXPECT_EQ(pauses, c.pauses);
     EXPECT_EQ(desktop.programSelections(), c.selected);
     EXPECT_EQ(desktop.liveProgramEvents(), 0);
