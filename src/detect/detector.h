@@ -27,7 +27,9 @@ struct Decision {
   char32_t punct = 0;  // punctuation to type after the fixed word; 0 for none
 };
 
-// Whether the word holds both Latin and Cyrillic letters.
+// Whether the word holds both Latin and Cyrillic letters, or Cyrillic letters
+// after a key that gives a Russian letter on QWERTY (",удет"): a word begun
+// before a switch of the layout and finished after it.
 [[nodiscard]] bool isMixedScript(std::u32string_view word);
 
 class Detector final {

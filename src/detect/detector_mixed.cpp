@@ -29,15 +29,24 @@ bool oneScript(std::u32string_view w, bool cyrillic) {
   });
 }
 
+// The keys before the first letter include one that gives a Russian letter
+// on QWERTY, and the first letter is Cyrillic: ",удет" is будет begun before
+// the switch to Russian with the key of б.
+bool begunOnQwertyKeys(std::u32string_view w) {
+  const auto firstLetter = std::find_if(w.begin(), w.end(), isLetter);
+  if (firstLetter == w.end() || !isCyrillicScript(*firstLetter)) return false;
+  return std::any_of(w.begin(), firstLetter, [](char32_t c) { return enToRu.contains(c); });
+}
+
 // The word as typed on the Russian layout throughout. A Latin letter was
 // typed on QWERTY; a key that is no letter (a full stop, a comma) was typed on
 // the layout of the letter before it, since the layout changes once, between
-// two letters: "lруг." is "друг." and not "другю". Before the first letter,
-// the first letter's layout.
+// two letters: "lруг." is "друг." and not "другю". Before the first letter, a
+// key is read as the Russian letter it gives on QWERTY (",удет" is будет); the
+// lists then tell whether that reading is a word.
 std::u32string russianReading(std::u32string_view word) {
   std::u32string out(word);
-  const auto firstLetter = std::find_if(word.begin(), word.end(), isLetter);
-  bool onQwerty = firstLetter != word.end() && isLatinScript(*firstLetter);
+  bool onQwerty = true;
   for (char32_t& c : out) {
     const bool letter = isLetter(c);
     if (letter) onQwerty = isLatinScript(c);
@@ -64,7 +73,7 @@ bool isMixedScript(std::u32string_view word) {
     }
     if (latin && cyrillic) return true;
   }
-  return false;
+  return cyrillic && begunOnQwertyKeys(word);
 }
 
 Detector::Answer Detector::checkMixed(std::u32string_view word) {

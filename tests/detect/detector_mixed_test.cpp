@@ -14,7 +14,7 @@ struct MixedCase {
 };
 
 TEST(DetectorMixed, AWordOfTwoScriptsIsReadWholeInTheOneThatMakesAWord) {
-  auto ru = loadDictFromText("ru", "привет\nрук\nрука\nмир\nдруг\n");
+  auto ru = loadDictFromText("ru", "привет\nрук\nрука\nмир\nдруг\nбудет\n");
   auto en = loadDictFromText("en", "hello\nher\nworld\n");
   ASSERT_TRUE(ru.ok() && en.ok());
   for (const MixedCase& c : {
@@ -26,6 +26,9 @@ TEST(DetectorMixed, AWordOfTwoScriptsIsReadWholeInTheOneThatMakesAWord) {
            MixedCase{"hуддщю", "hello.", false},  // the full-stop key read on QWERTY
            // A mark typed after the switch to Russian is the Russian layout's.
            MixedCase{"lруг.", "друг.", true},
+           // Begun with the QWERTY key of a Russian letter, finished in Russian.
+           MixedCase{",удет", "будет", true},
+           MixedCase{",ужет", "", true},  // not a word either way
            MixedCase{"hуxxщ", "", true},  // a word on neither layout
            MixedCase{"hіllo", "", true},  // і has no key of its own on either
            // Both readings are words: as for any word, its first letter decides.

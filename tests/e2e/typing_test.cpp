@@ -25,6 +25,9 @@ TEST_F(Typing, EveryWordEndsUpAsMeantWhateverSourceWasSelected) {
            // The commas and full stops on the Russian layout's keys (Shift+6,
            // Shift+7), which give ^ and & on the U.S. source.
            Sentence{kUS, "Мы пошли в кино, а потом домой. Было весело, правда? ", kRussian},
+           // The б of будет is pressed while Когда is corrected, before the
+           // switch to Russian: a comma on the U.S. source.
+           Sentence{kUS, "Когда будет готово, напиши. ", kRussian},
            Sentence{kRussian, "Hello there! How are you today? See you soon! ", kUS},
            // The language changes mid-sentence, more than once.
            Sentence{kUS, "Скинь мне pull request сегодня вечером, посмотрю дома. ", kRussian},
