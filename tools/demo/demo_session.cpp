@@ -13,9 +13,10 @@ constexpr const char* kWaiting = "Vyx waiting for Accessibility permission";
 constexpr const char* kGrant = "Разрешить доступ";
 constexpr const char* kFinish = "Начать";
 
-testing::VyxProcess startVyx(bool trusted) {
+testing::VyxProcess startVyx(bool quiet) {
   try {
-    return testing::VyxProcess({.args = {"-verbose"}, .trusted = trusted});
+    if (quiet) return testing::VyxProcess({.trusted = true});
+    return testing::VyxProcess({.args = {"-verbose"}, .trusted = false});
   } catch (const std::exception& e) {
     throw DemoError(std::string("vyx did not start: ") + e.what());
   }
@@ -44,8 +45,8 @@ std::optional<size_t> windowWithButton(os::sim::DesktopClient& client, std::stri
 
 }  // namespace
 
-DemoSession::DemoSession(bool trusted, Narrator say)
-    : say_(std::move(say)), vyx_(startVyx(trusted)), client_(connect()) {}
+DemoSession::DemoSession(bool quiet, Narrator say)
+    : say_(std::move(say)), vyx_(startVyx(quiet)), client_(connect()) {}
 
 // The socket appears once vyx has made its desktop; a vyx that ends before
 // that is reported at once.

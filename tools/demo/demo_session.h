@@ -32,9 +32,10 @@ using Narrator = std::function<void(std::string_view)>;
 
 class DemoSession final {
  public:
-  // Starts vyx, trusted from the start or not; throws DemoError when it
-  // cannot be started.
-  DemoSession(bool trusted, Narrator say);
+  // Starts vyx; throws DemoError when it cannot be started. A quiet session
+  // is trusted from the start and logs no keystrokes; otherwise vyx starts
+  // as on a fresh Mac, with its verbose log.
+  DemoSession(bool quiet, Narrator say);
   DemoSession(const DemoSession&) = delete;
   DemoSession& operator=(const DemoSession&) = delete;
 
