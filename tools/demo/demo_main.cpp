@@ -57,8 +57,9 @@ int run(const DemoOptions& options) {
   const os::sim::TypeOptions typing{
       .keyDelay = options.keyDelay, .jitter = options.keyDelay / 4, .seed = 1};
   std::optional<LiveView> view;
+  bool lineEnded = true;  // the field's current line is a new one
   for (const Step& step : steps) {
-    if (!options.quiet && (!view || !step.caption.empty())) {
+    if (!options.quiet && (lineEnded || !step.caption.empty())) {
       view.reset();
       if (!step.caption.empty()) say(step.caption);
       view.emplace(session.socketPath(), stdout);
@@ -66,6 +67,7 @@ int run(const DemoOptions& options) {
     }
     if (!step.text.empty()) session.type(step.text, typing);
     for (const KeyAction& key : step.keys) session.act(key);
+    lineEnded = step.text.ends_with('\n');
   }
   view.reset();
 
