@@ -40,11 +40,14 @@ TEST_F(Typing, EveryWordEndsUpAsMeantWhateverSourceWasSelected) {
   }
 }
 
-// Keys 20 ms apart, unevenly: most keys of the next word arrive while a
-// correction is typed, are held back and are replayed after it.
+// Keys 20 ms apart, unevenly, across changes of language: most keys of the
+// next word arrive while a correction is typed, are held back and are
+// replayed after it, and a word begun before the switch of the layout ends
+// after it.
 TEST_F(Typing, FastTypingAcrossCorrectionsLosesAndRepeatsNoKey) {
   const std::string intended =
-      "Привет! Сегодня мы выпустили новую версию, и она работает быстро. Спасибо всем! ";
+      "Привет! Скинь мне pull request сегодня, и мы выпустим новую версию быстро. Спасибо "
+      "всем! ";
   desk().freshField(kUS);
   EXPECT_EQ(desk().type(intended, {std::chrono::milliseconds(20), std::chrono::milliseconds(8), 3}),
             intended);
