@@ -15,7 +15,7 @@ constexpr std::string_view kUsage =
     "  --key-delay MS        pause between two keys (60)\n"
     "  --quiet               print only the text field's final content\n";
 
-ParsedDemoArgs failure(std::string what) {
+ParsedDemoArgs failure(const std::string& what) {
   return ParsedDemoArgs{std::nullopt, what + "\n" + std::string(kUsage), true};
 }
 
