@@ -148,10 +148,10 @@ Status replaceText(int64_t deleteCount, const std::string& text, const Pause& pa
   // erase or type there, so the correction stops where it is.
   const std::optional<std::string> target = frontmostNow();
   bool stopped = false;
-  const auto press = [&](const std::function<void()>& post) {
+  const auto press = [&](const std::function<void()>& send) {
     stopped = stopped || frontmostNow() != target;
     if (stopped) return false;
-    post();
+    send();
     pause(milliseconds(5));
     return true;
   };

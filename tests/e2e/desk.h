@@ -45,10 +45,18 @@ class Desk final {
   [[nodiscard]] VyxProcess& vyx() { return vyx_; }
   [[nodiscard]] os::sim::DesktopClient& desktop() { return client_; }
 
+  // The person clicks into the application and types only a moment later,
+  // when vyx has heard of the switch: until then it judges words for the
+  // application that was frontmost before.
+  void activate(const std::string& app) {
+    client_.activate(app);
+    settle();
+  }
+
   // An empty document in the application, frontmost, with the source the
   // person picked.
   void freshField(const std::string& source, const std::string& app = kTextEdit) {
-    client_.activate(app);
+    activate(app);
     client_.setField(app, {});
     client_.selectInputSource(source);
     settle();

@@ -40,7 +40,7 @@ TEST(FirstRun, FromTheOnboardingWindowToCorrectingWithinOneCheckOfThePermission)
   const std::optional<size_t> asking = shownWindowWith(desktop, "Разрешить доступ");
   ASSERT_TRUE(asking.has_value());
   // Nothing is corrected yet.
-  desktop.activate(kTextEdit);
+  desk.activate(kTextEdit);
   EXPECT_EQ(desk.type("ghbdtn "), "ghbdtn ");
 
   ASSERT_TRUE(desktop.call("clickButton", {{"window", *asking}, {"title", "Разрешить доступ"}})
@@ -60,7 +60,7 @@ TEST(FirstRun, FromTheOnboardingWindowToCorrectingWithinOneCheckOfThePermission)
   desk.settle();
   EXPECT_FALSE(desktop.windows().at(*ready).visible);
 
-  desktop.activate(kTextEdit);
+  desk.activate(kTextEdit);
   EXPECT_EQ(desk.type("привет "), "ghbdtn привет ");
   desk.quitFromMenu();
   EXPECT_EQ(desk.vyx().waitExit(), 0);

@@ -60,7 +60,7 @@ TEST_F(Menu, AnApplicationLeftAloneStaysAloneAndIsWrittenToTheSettings) {
             "config.yaml.");
   ASSERT_TRUE(desktop().dismissAlert());
   // The alert activated vyx; the person clicks back into Notes.
-  desktop().activate(kNotes);
+  desk().activate(kNotes);
   EXPECT_EQ(desk().type("привет ", kPerson, kNotes), "ghbdtn ");
   EXPECT_NE(fileText(desk().vyx().configFile("config.yaml")).find("    - com.apple.Notes\n"),
             std::string::npos);
