@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "os/handle.h"
@@ -245,6 +246,55 @@ TEST(EventTap, ProgramEventsAreCopiedPostedAndCountedUntilReleased) {
   ASSERT_TRUE(idle(desktop));
   EXPECT_EQ(desktop.programPosts().size(), 2U);
   EXPECT_EQ(desktop.arrivals(kApp).size(), 2U);
+}
+
+// The records a driver times keys with: the person's presses with the text
+// each gave at its press, the program's posts, and what reached the
+// application, each stamped when it was queued and when it arrived; an event
+// a callback answers with in another's place keeps that one's post time.
+TEST(EventTap, RecordsTellWhoQueuedWhatAndWhenItArrived) {
+  constexpr uint16_t kQ = 12;
+  Desktop desktop(trustedOptions());
+  TapThread tap([&](EventType type, Event* e) -> Event* {
+    if (type != kEventKeyDown || eventText(e) != u"q") return e;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    Event* other = eventCreateKeyboardEvent(nullptr, 12, true);
+    eventKeyboardSetUnicodeString(other, 1, u"Q");
+    return other;
+  });
+  desktop.press(kQ);
+  desktop.selectInputSource("com.apple.keylayout.Russian");
+  desktop.press(kQ);
+  auto mine = adopt(eventCreateKeyboardEvent(nullptr, 0, true));
+  eventSetIntegerValueField(mine.get(), kEventSourceUserData, kMarker);
+  eventPost(kHIDEventTap, mine.get());
+  ASSERT_TRUE(idle(desktop));
+
+  std::vector<Arrival> person;
+  for (const Arrival& a : desktop.personPosts()) {
+    if (a.type == kEventKeyDown) person.push_back(a);
+  }
+  ASSERT_EQ(person.size(), 2U);
+  EXPECT_EQ(person[0].text, u"q");
+  EXPECT_EQ(person[1].text, u"й");
+  std::vector<Arrival> arrived;
+  for (const Arrival& a : desktop.arrivals(kApp)) {
+    if (a.type == kEventKeyDown) arrived.push_back(a);
+  }
+  ASSERT_EQ(arrived.size(), 3U);
+  EXPECT_EQ(arrived[0].text, u"Q");
+  EXPECT_EQ(arrived[0].postedNs, person[0].postedNs);
+  EXPECT_GE(arrived[0].arrivedNs - arrived[0].postedNs, 2'000'000);
+  EXPECT_EQ(arrived[1].postedNs, person[1].postedNs);
+  ASSERT_EQ(desktop.programPosts().size(), 1U);
+  EXPECT_EQ(arrived[2].postedNs, desktop.programPosts()[0].postedNs);
+  for (const Arrival& a : arrived) EXPECT_GE(a.arrivedNs, a.postedNs);
+  EXPECT_LT(person[0].postedNs, person[1].postedNs);
+
+  desktop.clearRecords();
+  EXPECT_TRUE(desktop.personPosts().empty());
+  EXPECT_TRUE(desktop.programPosts().empty());
+  EXPECT_TRUE(desktop.arrivals(kApp).empty());
 }
 
 TEST(EventTapDeathTest, ReleasingTwiceOrUsingAReleasedEventAborts) {

@@ -55,6 +55,7 @@ void deliverLocked(CoreState& core, const Event* event) {
   if (app == nullptr) return;
   const EventData data = readEvent(event);
   app->arrivals.push_back(arrivalOf(data));
+  app->arrivals.back().arrivedNs = nanosSinceEpoch(std::chrono::steady_clock::now());
   switch (data.type) {
     case kEventKeyDown: {
       const auto keycode = static_cast<uint16_t>(data.keycode);

@@ -99,14 +99,24 @@ struct TypeOptions {
   uint32_t seed = 1;
 };
 
-// One event as an application received it.
+// One event as an application received it (or as it was posted).
 struct Arrival {
   EventType type = 0;
   uint16_t keycode = 0;
   std::u16string text;
   EventFlags flags = 0;
   int64_t userData = 0;  // field 42
+  // Real steady-clock times in nanoseconds, whatever the desktop's clock:
+  // when the person or the program put the event on the window server's
+  // queue, and when it reached the application (0 for an event not
+  // delivered yet).
+  int64_t postedNs = 0;
+  int64_t arrivedNs = 0;
 };
+
+[[nodiscard]] inline int64_t nanosSinceEpoch(std::chrono::steady_clock::time_point t) {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count();
+}
 
 struct FieldState {
   std::string text;           // UTF-8
@@ -328,6 +338,12 @@ class Desktop final {
   [[nodiscard]] int64_t liveProgramEvents() const;
   // Every event the program posted, in order.
   [[nodiscard]] std::vector<Arrival> programPosts() const;
+  // Every event the person made (keys, modifiers, mouse), in order, with
+  // the text each key gave on the input source selected at its press.
+  [[nodiscard]] std::vector<Arrival> personPosts() const;
+  // Forgets the records above and every application's arrivals, so that a
+  // long run keeps its memory flat.
+  void clearRecords();
 
   // ---- time and quiet ----
   // Sim time: real monotonic time, or the driven clock.

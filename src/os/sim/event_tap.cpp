@@ -177,4 +177,17 @@ std::vector<Arrival> Desktop::programPosts() const {
   return impl_->core.events.programPosts;
 }
 
+std::vector<Arrival> Desktop::personPosts() const {
+  const std::lock_guard lock(impl_->core.mu);
+  return impl_->core.events.personPosts;
+}
+
+void Desktop::clearRecords() {
+  CoreState& core = impl_->core;
+  const std::lock_guard lock(core.mu);
+  std::vector<Arrival>().swap(core.events.programPosts);
+  std::vector<Arrival>().swap(core.events.personPosts);
+  for (const auto& app : core.workspace.apps) std::vector<Arrival>().swap(app->arrivals);
+}
+
 }  // namespace vyx::os::sim

@@ -10,7 +10,10 @@
 namespace vyx::os::sim {
 
 Arrival arrivalOf(const EventData& data) {
-  return {data.type, static_cast<uint16_t>(data.keycode), data.text, data.flags, data.userData};
+  return {data.type,     static_cast<uint16_t>(data.keycode),
+          data.text,     data.flags,
+          data.userData, nanosSinceEpoch(data.posted),
+          0};
 }
 
 Event* EventStore::create(EventData data, bool program) {
@@ -178,6 +181,7 @@ void eventPost(EventTapLocation /*location*/, Event* event) {
   const std::lock_guard lock(core->mu);
   core->events.requireLive(event);
   sim::EventData data = sim::readEvent(event);
+  data.posted = std::chrono::steady_clock::now();
   core->events.programPosts.push_back(sim::arrivalOf(data));
   sim::enqueueLocked(*core, core->events.create(std::move(data), false));
 }

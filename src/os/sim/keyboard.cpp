@@ -94,6 +94,8 @@ void Hands::up(uint16_t keycode, Modifiers modifiers) {
 
 void Hands::post(EventData data) {
   data.location = kb_.mouse;
+  data.posted = std::chrono::steady_clock::now();
+  core_.events.personPosts.push_back(arrivalOf(data));
   enqueueLocked(core_, core_.events.create(std::move(data), false));
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -30,6 +31,10 @@ struct EventData {
   Point location;  // mouse events
   int32_t scrollDelta = 0;
   std::map<EventField, int64_t> otherFields;
+  // When the person or the program put the event on the window server's
+  // queue; a tap's answer in its place keeps the time of the event it
+  // replaces.
+  std::chrono::steady_clock::time_point posted{};
 };
 
 [[nodiscard]] Arrival arrivalOf(const EventData& data);
@@ -77,6 +82,7 @@ class EventStore final {
   void requireSource(const EventSource* source) const { sources_.require(source, "event source"); }
 
   std::vector<Arrival> programPosts;  // every event the program posted
+  std::vector<Arrival> personPosts;   // every event the person made, in order
 
  private:
   Registry<Event> events_{4096};

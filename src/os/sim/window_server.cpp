@@ -46,6 +46,12 @@ void timeOutLocked(CoreState& core, EventTap* tap, const std::shared_ptr<TapJob>
   noticeLocked(core, tap, kEventTapDisabledByTimeout);
 }
 
+void keepPostTime(const Event* from, Event* to) {
+  const auto posted = readEvent(from).posted;
+  const std::lock_guard lock(to->mu);
+  to->data.posted = posted;
+}
+
 EventType typeOf(const Event* event) {
   const std::lock_guard lock(event->mu);
   return event->data.type;
@@ -82,6 +88,7 @@ Event* passTapsLocked(CoreState& core, Event* event, std::unique_lock<std::mutex
     }
     if (answer != event) {
       core.events.requireLive(answer);
+      keepPostTime(event, answer);
       core.events.adopt(answer);
       core.events.release(event);
       event = answer;

@@ -155,5 +155,20 @@ std::vector<WindowSnapshot> DesktopClient::windows() {
 std::vector<std::vector<std::string>> DesktopClient::launches() {
   return call("launches").at("launches").get<std::vector<std::vector<std::string>>>();
 }
+std::vector<Arrival> DesktopClient::arrivals(const std::string& bundleID) {
+  return call("arrivals", {{"bundleID", bundleID}}).at("arrivals").get<std::vector<Arrival>>();
+}
+std::vector<Arrival> DesktopClient::personPosts() {
+  return call("personPosts").at("posts").get<std::vector<Arrival>>();
+}
+void DesktopClient::clearRecords() {
+  call("clearRecords");
+}
+std::vector<TapInfo> DesktopClient::taps() {
+  return call("taps").at("taps").get<std::vector<TapInfo>>();
+}
+void DesktopClient::setTapTimeout(std::chrono::milliseconds timeout) {
+  call("setTapTimeout", {{"ms", timeout.count()}});
+}
 
 }  // namespace vyx::os::sim

@@ -62,6 +62,11 @@ class DesktopClient final {
   bool dismissAlert(const std::string& button = "OK");
   [[nodiscard]] std::vector<WindowSnapshot> windows();
   [[nodiscard]] std::vector<std::vector<std::string>> launches();
+  [[nodiscard]] std::vector<Arrival> arrivals(const std::string& bundleID);
+  [[nodiscard]] std::vector<Arrival> personPosts();
+  void clearRecords();
+  [[nodiscard]] std::vector<TapInfo> taps();
+  void setTapTimeout(std::chrono::milliseconds timeout);
 
  private:
   explicit DesktopClient(int fd) : fd_(fd) {}

@@ -91,7 +91,8 @@ NLOHMANN_JSON_SERIALIZE_ENUM(ViewKind, {{ViewKind::view, "view"},
                                         {ViewKind::visualEffect, "visualEffect"}})
 NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(FieldState, text, caret, selectionStart,
                                                 selectionLength)
-NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(Arrival, type, keycode, text, flags, userData)
+NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(Arrival, type, keycode, text, flags, userData,
+                                                postedNs, arrivedNs)
 NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(InputSourceSpec, id, languages, selectCapable,
                                                 enabled, category, layout, hasID, hasLanguages)
 NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(TapInfo, enabled, mask, eventsSeen, timeouts)

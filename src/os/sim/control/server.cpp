@@ -215,6 +215,15 @@ const std::map<std::string, Handler, std::less<>>& handlers() {
        [](Desktop& d, const Json&) {
          return Json{{"posts", d.programPosts()}};
        }},
+      {"personPosts",
+       [](Desktop& d, const Json&) {
+         return Json{{"posts", d.personPosts()}};
+       }},
+      {"clearRecords",
+       [](Desktop& d, const Json&) {
+         d.clearRecords();
+         return Json::object();
+       }},
       // Time and quiet.
       {"waitIdle",
        [](Desktop& d, const Json& a) {
