@@ -29,16 +29,26 @@ SkipDecision skipped(std::string reason, std::string app = {}) {
 bool isAddressLike(std::string_view word) {
   int dotsAndHyphens = 0;
   bool digit = false;
+  bool pathBackslash = false;
   // Every character that matters is ASCII, so bytes do: a UTF-8 continuation
   // byte never equals one of them.
-  for (const char c : word) {
+  for (size_t i = 0; i < word.size(); ++i) {
+    const char c = word[i];
     switch (c) {
       case '/':
       case ':':
       case '@':
-      case '\\':
       case '_':
         return true;
+      case '\\':
+        // The Mac Russian layout has ё on the backslash key, so a single
+        // backslash may be a letter of a Russian word typed on QWERTY ("всё"
+        // comes out as dc\); the detector, which reads it so, decides. Two
+        // together are a path's.
+        if ((i > 0 && word[i - 1] == '\\') || (i + 1 < word.size() && word[i + 1] == '\\')) {
+          pathBackslash = true;
+        }
+        break;
       case '-':
       case '.':
         ++dotsAndHyphens;
@@ -47,7 +57,7 @@ bool isAddressLike(std::string_view word) {
         if (c >= '0' && c <= '9') digit = true;
     }
   }
-  return dotsAndHyphens >= 1 && (digit || dotsAndHyphens >= 2);
+  return pathBackslash || (dotsAndHyphens >= 1 && (digit || dotsAndHyphens >= 2));
 }
 
 SkipDecision shouldSkipWordReasonWithFrontmost(const Config& cfg, ExceptionStore* store,

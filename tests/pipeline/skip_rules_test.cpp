@@ -75,14 +75,16 @@ TEST_F(SkipRulesTest, ShortWordIsSkippedForLengthBeforeTheContextFilter) {
 }
 
 TEST_F(SkipRulesTest, ContextFilterSkipsAddressLikeWords) {
-  for (const char* word : {"v1.2", "a.b.c", "a-b.c", "x@y", "a\\b", "path/to", "a:b", "snake_case",
-                           "1.", "-5", "мир.рф.ру"}) {
+  for (const char* word : {"v1.2", "a.b.c", "a-b.c", "x@y", "\\\\server\\share", "path/to", "a:b",
+                           "snake_case", "1.", "-5", "мир.рф.ру"}) {
     expectSkipped(word, "context-filter", "");
   }
   // Only ASCII digits count, and only together with a "-" or ".".
   for (const char* word : {"ghbdtn.", "ghbdtn,", "a-b", "v12", ".ru", "привет-", "а.б٣"}) {
     expectPassed(word);
   }
+  // ё typed with the Mac Russian keys on QWERTY: пойдём, всё, её, ещё.
+  for (const char* word : {"gjql\\v", "dc\\", "t\\", "tof\\&"}) expectPassed(word);
 }
 
 TEST_F(SkipRulesTest, ExcludedApplicationAndTheProgramItself) {

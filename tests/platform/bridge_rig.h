@@ -89,7 +89,7 @@ class BridgeRig final {
  public:
   explicit BridgeRig(sim::DesktopOptions options = trustedDesktop(), AppOps ops = bridgeAppOps())
       : desktop(std::move(options)),
-        ru(mustLoad("ru", "привет\nмир\nдом\nкак\nдела\nслово\nработа\n")),
+        ru(mustLoad("ru", "привет\nмир\nдом\nкак\nдела\nслово\nработа\nпойдём\n")),
         en(mustLoad("en", "hello\nworld\nhouse\nword\nwork\n")),
         detector(ru, en),
         tracker(nullptr) {

@@ -47,6 +47,8 @@ INSTANTIATE_TEST_SUITE_P(
                       WordCase{"привет! ", 0, kUS, "привет! ", kRussian},
                       WordCase{"привет? ", 0, kUS, "привет? ", kRussian},
                       WordCase{"привет, мир ", 0, kUS, "привет, мир ", kRussian},
+                      // ё is on the backslash key of the Mac Russian layout.
+                      WordCase{"пойдём ", 0, kUS, "пойдём ", kRussian},
                       WordCase{"привет", 36, kUS, "привет\n", kRussian},
                       WordCase{"привет", 76, kUS, "привет\n", kRussian}));
 
