@@ -341,8 +341,9 @@ class Desktop final {
   // Every event the person made (keys, modifiers, mouse), in order, with
   // the text each key gave on the input source selected at its press.
   [[nodiscard]] std::vector<Arrival> personPosts() const;
-  // Forgets the records above and every application's arrivals, so that a
-  // long run keeps its memory flat.
+  // Forgets the records above, every application's arrivals and the
+  // program's input-source selections, so that a long run keeps its memory
+  // flat.
   void clearRecords();
 
   // ---- time and quiet ----

@@ -188,6 +188,7 @@ void Desktop::clearRecords() {
   std::vector<Arrival>().swap(core.events.programPosts);
   std::vector<Arrival>().swap(core.events.personPosts);
   for (const auto& app : core.workspace.apps) std::vector<Arrival>().swap(app->arrivals);
+  std::vector<std::string>().swap(core.sources.programSelections);
 }
 
 }  // namespace vyx::os::sim

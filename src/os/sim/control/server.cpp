@@ -211,6 +211,10 @@ const std::map<std::string, Handler, std::less<>>& handlers() {
        [](Desktop& d, const Json&) {
          return Json{{"count", d.liveProgramEvents()}};
        }},
+      {"liveInputSourceObjects",
+       [](Desktop& d, const Json&) {
+         return Json{{"count", d.liveInputSourceObjects()}};
+       }},
       {"programPosts",
        [](Desktop& d, const Json&) {
          return Json{{"posts", d.programPosts()}};
