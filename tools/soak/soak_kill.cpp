@@ -121,6 +121,8 @@ int run(const Options& opt) {
     client.typeAsPerson(word + " ", {.keyDelay = milliseconds(10)});
     if (!client.waitIdle(seconds(10), milliseconds(20)) || client.text(app) != word + " ") {
       ++tally.notCorrected;
+      std::fprintf(stderr, "run %ld: the field reads \"%s\" before the Cmd+Z\n", i,
+                   client.text(app).c_str());
     }
     client.press(kZ, os::kEventFlagMaskCommand);
     if (i % 2 == 0) {

@@ -60,6 +60,9 @@ struct Results {
   size_t typedRight = 0;
   size_t typedRightMeant = 0;
   size_t sentencesShifted = 0;  // sentences whose length changed: keys lost or repeated
+  size_t leftAsTyped = 0;       // typed on the wrong layout and not corrected
+  size_t changedRight = 0;      // typed on the right layout and changed
+  size_t fixedOtherwise = 0;    // corrected, or changed, into something else
   std::map<Cause, size_t> byCause;
   std::map<std::pair<Cause, std::string>, size_t> failures;
   std::string error;
@@ -122,6 +125,13 @@ void score(Results& r, const std::u32string& meant, const std::u32string& typed,
       r.typedRightMeant += fine ? 1 : 0;
     }
     if (!fine) {
+      if (t != m && s == t) {
+        ++r.leftAsTyped;
+      } else if (t == m) {
+        ++r.changedRight;
+      } else {
+        ++r.fixedOtherwise;
+      }
       Cause cause = Cause::rest;
       std::string label = encodeUtf8(m) + " → " + (aligned ? encodeUtf8(s) : "(text shifted)") +
                           " (typed " + encodeUtf8(t) + ")";
@@ -203,6 +213,10 @@ void report(const Options& opt, Results& r) {
       failed, r.byCause[Cause::detection], percent(r.byCause[Cause::detection], failed),
       r.byCause[Cause::skipRule], percent(r.byCause[Cause::skipRule], failed),
       r.byCause[Cause::rest], percent(r.byCause[Cause::rest], failed), r.sentencesShifted);
+  std::printf(
+      "failures by what shows: left as typed on the wrong layout %zu, changed though typed right "
+      "%zu, made into something else %zu\n",
+      r.leftAsTyped, r.changedRight, r.fixedOtherwise);
   for (Cause cause : {Cause::detection, Cause::skipRule, Cause::rest}) {
     std::vector<std::pair<size_t, std::string>> top;
     for (const auto& [key, n] : r.failures) {
