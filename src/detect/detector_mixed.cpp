@@ -53,6 +53,13 @@ std::u32string russianReading(std::u32string_view word) {
     if (!letter && !onQwerty) continue;
     if (const auto it = enToRu.find(c); it != enToRu.end()) c = it->second;
   }
+  // A shifted digit at the end of a word finished on QWERTY is the Russian
+  // layout's punctuation, as it is for a word typed wholly on QWERTY.
+  if (onQwerty && !out.empty()) {
+    if (const auto it = shiftDigitPunct.find(out.back()); it != shiftDigitPunct.end()) {
+      out.back() = it->second;
+    }
+  }
   return out;
 }
 

@@ -26,6 +26,9 @@ TEST(DetectorMixed, AWordOfTwoScriptsIsReadWholeInTheOneThatMakesAWord) {
            MixedCase{"hуддщю", "hello.", false},  // the full-stop key read on QWERTY
            // A mark typed after the switch to Russian is the Russian layout's.
            MixedCase{"lруг.", "друг.", true},
+           MixedCase{"ghbвет,", "привет,", true},
+           // A shifted digit after the switch to QWERTY is Russian punctuation.
+           MixedCase{"приdtn&", "привет.", true},
            // Begun with the QWERTY key of a Russian letter, finished in Russian.
            MixedCase{",удет", "будет", true},
            MixedCase{",ужет", "", true},  // not a word either way
