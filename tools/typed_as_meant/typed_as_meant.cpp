@@ -3,7 +3,7 @@
 //
 //   typed_as_meant --corpus WORDS_FILE --lang ru|en [--words 5000] [--jobs 4]
 //                  [--key-delay 20] [--jitter 5] [--max-stretch 6] [--seed 1]
-//                  [--top 12] [--binary PATH]
+//                  [--top 12] [--failures FILE] [--binary PATH]
 //
 // Sentences of consecutive corpus words (commas here and there, a full stop
 // at the end) are typed as a person does it: every character on the layout
@@ -18,7 +18,9 @@
 // put down to the rules (detection or skip rules) when the field holds what
 // those rules make of the text the keys gave, and to the rest of the
 // program (timing, holding and replay, replacement) when it does not.
+// --failures writes every failure, one a line: cause, count, the word.
 #include <cstdio>
+#include <fstream>
 #include <future>
 #include <map>
 #include <mutex>
@@ -42,7 +44,8 @@ using std::chrono::seconds;
 
 constexpr const char* kUsage =
     "usage: typed_as_meant --corpus WORDS_FILE --lang ru|en [--words N] [--jobs N] "
-    "[--key-delay MS] [--jitter MS] [--max-stretch N] [--seed N] [--top N] [--binary PATH]\n";
+    "[--key-delay MS] [--jitter MS] [--max-stretch N] [--seed N] [--top N] [--failures FILE] "
+    "[--binary PATH]\n";
 constexpr const char* kEditor = "com.apple.TextEdit";
 
 enum class Cause : uint8_t { detection, skipRule, rest };
@@ -195,6 +198,18 @@ double percent(size_t part, size_t whole) {
   return whole == 0 ? 0 : 100.0 * static_cast<double>(part) / static_cast<double>(whole);
 }
 
+const char* causeName(Cause cause) {
+  switch (cause) {
+    case Cause::detection:
+      return "detection rules";
+    case Cause::skipRule:
+      return "skip rules";
+    case Cause::rest:
+      break;
+  }
+  return "rest of the program";
+}
+
 void report(const Options& opt, Results& r) {
   const size_t meant = r.neededFixMeant + r.typedRightMeant;
   std::printf("corpus %s (%s), %zu words, key delay %ld±%ld ms, %ld programs at once\n",
@@ -269,6 +284,12 @@ int run(const Options& opt) {
     return 1;
   }
   report(opt, results);
+  if (!opt.text("failures").empty()) {
+    std::ofstream out(opt.text("failures"));
+    for (const auto& [key, n] : results.failures) {
+      out << causeName(key.first) << '\t' << n << '\t' << key.second << '\n';
+    }
+  }
   return 0;
 }
 
@@ -286,6 +307,7 @@ int main(int argc, char** argv) {
                                     {"max-stretch", "6"},
                                     {"seed", "1"},
                                     {"top", "12"},
+                                    {"failures", ""},
                                     {"binary", ""}},
                                    vyx::quality::kUsage);
   return vyx::soak::runReporting(vyx::quality::run, options);
