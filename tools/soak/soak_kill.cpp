@@ -117,6 +117,9 @@ int run(const Options& opt) {
     }
     const std::string app = "com.example.app" + std::to_string(i);
     client.activate(app);
+    // A person types a moment after the click, once vyx has heard of the
+    // switch; keys typed before that count for the application before.
+    (void)client.waitIdle(seconds(10), milliseconds(20));
     const std::string word = kWords[static_cast<size_t>(i) % kWords.size()];
     client.typeAsPerson(word + " ", {.keyDelay = milliseconds(10)});
     if (!client.waitIdle(seconds(10), milliseconds(20)) || client.text(app) != word + " ") {
