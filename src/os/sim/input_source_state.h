@@ -36,8 +36,10 @@ struct InputSourceState {
   std::string selected;
   std::vector<std::string> programSelections;
   bool failList = false;
-  Registry<InputSource> copies;  // tisCopyCurrentKeyboardInputSource results
-  Registry<InputSourceList> lists;
+  // Released objects are kept a while to catch a second release; few are
+  // enough, since the program releases each soon after making it.
+  Registry<InputSource> copies{64};  // tisCopyCurrentKeyboardInputSource results
+  Registry<InputSourceList> lists{64};
 };
 
 // The layout the person's keyboard types with now.
