@@ -132,7 +132,7 @@ void startTimedTap() {
 void BM_TapCallbackWorstDuringCorrections(benchmark::State& state) {
   sim::DesktopOptions options;
   options.trusted = true;
-  sim::InputSourceSpec russian = sim::russianInputSource();
+  sim::InputSourceInfo russian = sim::russianInputSource();
   russian.selectCapable = false;
   options.inputSources = {sim::usInputSource(), russian};
   sim::Desktop desktop(options);

@@ -12,14 +12,14 @@ namespace {
 
 using Field = std::variant<bool CommandLineOptions::*, std::string CommandLineOptions::*>;
 
-struct OptionSpec {
+struct OptionRule {
   std::string_view name;
   Field field;
   std::string_view usage;
 };
 
 // In the order they were registered; the usage text sorts them by name.
-constexpr std::array<OptionSpec, 5> kOptions{{
+constexpr std::array<OptionRule, 5> kOptions{{
     {"list-exceptions", &CommandLineOptions::listExceptions, "print learned exceptions and exit"},
     {"forget", &CommandLineOptions::forget, "remove exceptions for a word and exit"},
     {"forget-app", &CommandLineOptions::forgetApp,
@@ -28,9 +28,9 @@ constexpr std::array<OptionSpec, 5> kOptions{{
     {"verbose", &CommandLineOptions::verbose, "enable verbose per-keystroke logging"},
 }};
 
-const OptionSpec* findOption(std::string_view name) {
+const OptionRule* findOption(std::string_view name) {
   const auto* it = std::find_if(kOptions.begin(), kOptions.end(),
-                                [name](const OptionSpec& o) { return o.name == name; });
+                                [name](const OptionRule& o) { return o.name == name; });
   return it == kOptions.end() ? nullptr : it;
 }
 
@@ -77,15 +77,15 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> args) {
       name = name.substr(0, eq);
       hasValue = true;
     }
-    const OptionSpec* spec = findOption(name);
-    if (spec == nullptr) {
+    const OptionRule* info = findOption(name);
+    if (info == nullptr) {
       if (name == "h" || name == "help") {
         parsed.outcome = ParsedCommandLine::Outcome::help;
         return parsed;
       }
       return failed(std::move(parsed), sformat("flag provided but not defined: -%s", name));
     }
-    if (const auto* flag = std::get_if<bool CommandLineOptions::*>(&spec->field)) {
+    if (const auto* flag = std::get_if<bool CommandLineOptions::*>(&info->field)) {
       if (!hasValue) {
         options.*(*flag) = true;
       } else if (!parseBool(value, options.*(*flag))) {
@@ -100,19 +100,19 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> args) {
       }
       value = args[next++];
     }
-    options.*std::get<std::string CommandLineOptions::*>(spec->field) = std::string(value);
+    options.*std::get<std::string CommandLineOptions::*>(info->field) = std::string(value);
   }
   return parsed;
 }
 
 std::string usageText(std::string_view program) {
-  std::array<const OptionSpec*, kOptions.size()> sorted{};
+  std::array<const OptionRule*, kOptions.size()> sorted{};
   std::transform(kOptions.begin(), kOptions.end(), sorted.begin(),
-                 [](const OptionSpec& o) { return &o; });
+                 [](const OptionRule& o) { return &o; });
   std::sort(sorted.begin(), sorted.end(),
-            [](const OptionSpec* a, const OptionSpec* b) { return a->name < b->name; });
+            [](const OptionRule* a, const OptionRule* b) { return a->name < b->name; });
   std::string text = sformat("Usage of %s:\n", program);
-  for (const OptionSpec* o : sorted) {
+  for (const OptionRule* o : sorted) {
     text += "  -";
     text += o->name;
     if (std::holds_alternative<std::string CommandLineOptions::*>(o->field)) text += " string";

@@ -10,7 +10,7 @@ namespace {
 
 namespace key = os::sim::key;
 using os::Bytes;
-using os::sim::PasteboardItemSpec;
+using os::sim::PasteboardItemContent;
 
 class Typing : public SharedDesk {};
 
@@ -65,7 +65,7 @@ TEST_F(Typing, ShiftTwiceConvertsTheWordBeingTyped) {
 }
 
 TEST_F(Typing, CmdShiftXConvertsTheSelectionAndPutsBackThePasteboard) {
-  const std::vector<PasteboardItemSpec> image{
+  const std::vector<PasteboardItemContent> image{
       {{{"public.png", Bytes{0x89, 'P', 'N', 'G'}}, {"public.tiff", Bytes{'I', 'I', 42, 0}}}}};
   desk().freshField(kUS);
   desktop().setField(
@@ -74,7 +74,7 @@ TEST_F(Typing, CmdShiftXConvertsTheSelectionAndPutsBackThePasteboard) {
   desk().press(key::kX, os::kEventFlagMaskCommand | os::kEventFlagMaskShift);
   EXPECT_EQ(desktop().text(kTextEdit), "привет мир");
   EXPECT_EQ(desktop().currentInputSource(), kRussian);
-  const std::vector<PasteboardItemSpec> after = desktop().pasteboard();
+  const std::vector<PasteboardItemContent> after = desktop().pasteboard();
   ASSERT_EQ(after.size(), 1U);
   EXPECT_EQ(after[0].types, image[0].types);
 }

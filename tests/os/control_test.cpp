@@ -39,7 +39,7 @@ TEST_F(ControlSocket, DriverTypesAndReadsTheScreen) {
   EXPECT_EQ(client.text("com.apple.TextEdit"), "ghbdtn vbh");
   EXPECT_EQ(client.currentInputSource(), "com.apple.keylayout.US");
 
-  const std::vector<PasteboardItemSpec> items{
+  const std::vector<PasteboardItemContent> items{
       {{{"public.png", Bytes{0x89, 'P', 'N', 'G'}}, {"public.tiff", std::nullopt}}},
       {{{"public.utf8-plain-text", Bytes{'h', 'i'}}}}};
   client.setPasteboard(items);

@@ -25,7 +25,7 @@ Bytes bytes(std::string_view s) {
 
 TEST(Pasteboard, ItemsKeepTheirTypesOrderAndDatalessTypes) {
   Desktop desktop;
-  const std::vector<PasteboardItemSpec> start = {
+  const std::vector<PasteboardItemContent> start = {
       {{{kPlain, bytes("one")}, {"public.rtf", std::nullopt}}},
       {{{"public.png", bytes("\x89PNG")}}},
   };
@@ -65,7 +65,7 @@ TEST(Pasteboard, ItemsKeepTheirTypesOrderAndDatalessTypes) {
 
 TEST(Workspace, ActivationIsNotifiedOnTheMainThreadWithTheNewFrontmostInPlace) {
   DesktopOptions options;
-  options.apps = {AppSpec{"com.apple.TextEdit"}, AppSpec{"com.apple.Safari"}};
+  options.apps = {AppInfo{"com.apple.TextEdit"}, AppInfo{"com.apple.Safari"}};
   Desktop desktop(options);
   struct Seen {
     bool onMain;
@@ -116,23 +116,23 @@ std::vector<std::string> ids(InputSourceList* list) {
 
 TEST(InputSources, ListPropertiesAndSelection) {
   Desktop desktop;
-  std::vector<InputSourceSpec> specs = {usInputSource(), russianInputSource()};
-  InputSourceSpec german = germanInputSource();
+  std::vector<InputSourceInfo> infos = {usInputSource(), russianInputSource()};
+  InputSourceInfo german = germanInputSource();
   german.enabled = false;
-  specs.push_back(german);
-  specs.push_back({"com.apple.CharacterPaletteIM",
+  infos.push_back(german);
+  infos.push_back({"com.apple.CharacterPaletteIM",
                    {"en"},
                    false,
                    true,
                    std::string(kTISCategoryPaletteInputSource),
                    KeyLayout::none});
-  specs.push_back({"com.example.unselectable", {"en"}, false});
-  InputSourceSpec bare{"com.example.bare", {"en"}};
+  infos.push_back({"com.example.unselectable", {"en"}, false});
+  InputSourceInfo bare{"com.example.bare", {"en"}};
   bare.hasID = false;
   bare.hasLanguages = false;
-  specs.push_back(bare);
-  for (int i = 0; i < 14; ++i) specs.push_back({"com.example.extra" + std::to_string(i), {"fr"}});
-  desktop.setInputSources(specs, "com.apple.keylayout.US");
+  infos.push_back(bare);
+  for (int i = 0; i < 14; ++i) infos.push_back({"com.example.extra" + std::to_string(i), {"fr"}});
+  desktop.setInputSources(infos, "com.apple.keylayout.US");
 
   const PropertyFilter keyboards = {
       {std::string(kTISPropertyInputSourceCategory), std::string(kTISCategoryKeyboardInputSource)}};

@@ -145,7 +145,7 @@ TEST(TextField, KeysEditLikeAMacTextField) {
 
 TEST(TextField, AppsThatIgnoreCopyAndUndoRequests) {
   DesktopOptions options;
-  options.apps = {AppSpec{"com.example.Terminal", true}, AppSpec{"com.apple.TextEdit"}};
+  options.apps = {AppInfo{"com.example.Terminal", true}, AppInfo{"com.apple.TextEdit"}};
   Desktop desktop(options);
   desktop.setField("com.example.Terminal", {"secret", 0, 0, 6});
   desktop.press(key::kC, kCmd);

@@ -43,7 +43,7 @@ inline sim::DesktopOptions trustedDesktop() {
 
 // A pasteboard's items as their types and data, comparable.
 using PasteboardTypes = std::vector<std::pair<std::string, std::optional<os::Bytes>>>;
-inline std::vector<PasteboardTypes> contents(const std::vector<sim::PasteboardItemSpec>& items) {
+inline std::vector<PasteboardTypes> contents(const std::vector<sim::PasteboardItemContent>& items) {
   std::vector<PasteboardTypes> out;
   out.reserve(items.size());
   for (const auto& item : items) out.push_back(item.types);

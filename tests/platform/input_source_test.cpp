@@ -11,38 +11,38 @@
 namespace vyx {
 namespace {
 
-using os::sim::InputSourceSpec;
+using os::sim::InputSourceInfo;
 
-InputSourceSpec source(std::string id, std::vector<std::string> languages, bool selectable = true) {
-  InputSourceSpec s = os::sim::usInputSource();
+InputSourceInfo source(std::string id, std::vector<std::string> languages, bool selectable = true) {
+  InputSourceInfo s = os::sim::usInputSource();
   s.id = std::move(id);
   s.languages = std::move(languages);
   s.selectCapable = selectable;
   return s;
 }
 
-const InputSourceSpec kUS = os::sim::usInputSource();
-const InputSourceSpec kRussian = os::sim::russianInputSource();
-const InputSourceSpec kRussianPC = os::sim::russianPCInputSource();
-const InputSourceSpec kGerman = os::sim::germanInputSource();
-const InputSourceSpec kFrench = source("com.apple.keylayout.French", {"fr"});
+const InputSourceInfo kUS = os::sim::usInputSource();
+const InputSourceInfo kRussian = os::sim::russianInputSource();
+const InputSourceInfo kRussianPC = os::sim::russianPCInputSource();
+const InputSourceInfo kGerman = os::sim::germanInputSource();
+const InputSourceInfo kFrench = source("com.apple.keylayout.French", {"fr"});
 
 struct SwitchCase {
   const char* what;
-  std::vector<InputSourceSpec> sources;
+  std::vector<InputSourceInfo> sources;
   std::string current;
   int32_t toRussian;
   std::vector<std::string> selected;  // what the program selected: nothing or one source
 };
 
-std::vector<InputSourceSpec> seventeenWithEnglishLast() {
-  std::vector<InputSourceSpec> sources{kRussian};
+std::vector<InputSourceInfo> seventeenWithEnglishLast() {
+  std::vector<InputSourceInfo> sources{kRussian};
   for (int i = 0; i < 15; ++i) sources.push_back(source("x.Other" + std::to_string(i), {"fr"}));
   sources.push_back(kUS);
   return sources;
 }
 
-InputSourceSpec withoutProperties(InputSourceSpec s) {
+InputSourceInfo withoutProperties(InputSourceInfo s) {
   s.hasID = false;
   s.hasLanguages = false;
   return s;

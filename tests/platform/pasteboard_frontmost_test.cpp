@@ -30,7 +30,7 @@ TEST(Pasteboard, ASnapshotPutsBackEveryItemAndTypeThatHadData) {
   sim::Desktop desktop;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    std::vector<sim::PasteboardItemSpec> items;
+    std::vector<sim::PasteboardItemContent> items;
     for (const Types& t : c.held) items.push_back({t});
     desktop.setPasteboard(items);
     PasteboardSnapshotPtr snapshot = savePasteboard();

@@ -15,7 +15,7 @@ namespace {
 using Bytes = os::Bytes;
 
 // An image with two representations and a text: what the person had copied.
-std::vector<sim::PasteboardItemSpec> personsPasteboard() {
+std::vector<sim::PasteboardItemContent> personsPasteboard() {
   return {{{{"public.png", Bytes{0x89, 'P', 'N', 'G'}}, {"public.tiff", Bytes{'I', 'I', 42, 0}}}},
           {{{"public.utf8-plain-text", Bytes{'m', 'i', 'n', 'e'}}}}};
 }

@@ -139,7 +139,7 @@ std::vector<std::string> readWords(const char* path, size_t limit) {
   return words;
 }
 
-struct PassSpec {
+struct PassPlan {
   std::string title;
   std::vector<Input> inputs;
   bool expectFix;
@@ -155,17 +155,17 @@ bool lettersOf(std::u32string_view w, std::string_view script) {
   return true;
 }
 
-std::vector<PassSpec> buildPasses(const std::vector<std::string>& words) {
-  PassSpec right{"typed right", {}, false};
-  PassSpec other{"typed on the other layout", {}, true};
-  PassSpec rightThenOther{"switched mid-word: right layout, then the other", {}, true};
-  PassSpec otherThenRight{"switched mid-word: other layout, then the right one", {}, true};
+std::vector<PassPlan> buildPasses(const std::vector<std::string>& words) {
+  PassPlan right{"typed right", {}, false};
+  PassPlan other{"typed on the other layout", {}, true};
+  PassPlan rightThenOther{"switched mid-word: right layout, then the other", {}, true};
+  PassPlan otherThenRight{"switched mid-word: other layout, then the right one", {}, true};
   size_t split = 0;
-  std::vector<PassSpec> latinPunct;
+  std::vector<PassPlan> latinPunct;
   for (const char32_t mark : kMarks) {
     latinPunct.push_back({"Latin words typed right + \"" + encodeUtf8(mark) + "\"", {}, false});
   }
-  std::vector<PassSpec> wrongPunct;
+  std::vector<PassPlan> wrongPunct;
   for (const KeyModel& model : kKeyModels) {
     for (const auto& [mark, key] : model.keys) {
       wrongPunct.push_back({"Cyrillic words typed on QWERTY + \"" + encodeUtf8(mark) +
@@ -202,13 +202,13 @@ std::vector<PassSpec> buildPasses(const std::vector<std::string>& words) {
       }
     }
   }
-  std::vector<PassSpec> passes;
+  std::vector<PassPlan> passes;
   passes.push_back(std::move(right));
   passes.push_back(std::move(other));
   passes.push_back(std::move(rightThenOther));
   passes.push_back(std::move(otherThenRight));
   for (auto* group : {&latinPunct, &wrongPunct}) {
-    for (PassSpec& p : *group) {
+    for (PassPlan& p : *group) {
       if (!p.inputs.empty()) passes.push_back(std::move(p));
     }
   }
@@ -246,9 +246,9 @@ int run(int argc, char** argv) {
               ru->wordCount(), en->wordCount());
 
   // Passes are independent (each has its own detector), so they run at once.
-  const std::vector<PassSpec> passes = buildPasses(words);
+  const std::vector<PassPlan> passes = buildPasses(words);
   std::vector<std::future<Tally>> results;
-  for (const PassSpec& p : passes) {
+  for (const PassPlan& p : passes) {
     results.push_back(std::async(std::launch::async, runPass, std::cref(*ru), std::cref(*en),
                                  p.title, std::cref(p.inputs), p.expectFix));
   }

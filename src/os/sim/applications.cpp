@@ -13,8 +13,8 @@ namespace vyx::os::sim {
 
 namespace {
 
-SimApp* addAppLocked(Workspace& workspace, const AppSpec& spec) {
-  workspace.apps.push_back(std::make_unique<SimApp>(SimApp{spec, {}, {}, 0}));
+SimApp* addAppLocked(Workspace& workspace, const AppInfo& info) {
+  workspace.apps.push_back(std::make_unique<SimApp>(SimApp{info, {}, {}, 0}));
   return workspace.apps.back().get();
 }
 
@@ -30,7 +30,7 @@ void activateApp(Desktop::Impl& impl, bool programCall, Pick&& pick) {
   SimApp* app = pick(ws);
   if (app == ws.front) return;
   ws.front = app;
-  const ActivationNotification note{RunningApplication{app->spec.bundleID}};
+  const ActivationNotification note{RunningApplication{app->info.bundleID}};
   for (const ActivationBlock& block : ws.observers) {
     impl.main.post([block, note] { (*block)(note); });
   }
@@ -38,14 +38,14 @@ void activateApp(Desktop::Impl& impl, bool programCall, Pick&& pick) {
 
 SimApp* appByID(Workspace& ws, std::string_view bundleID) {
   if (SimApp* app = findApp(ws, bundleID)) return app;
-  return addAppLocked(ws, AppSpec{std::string(bundleID)});
+  return addAppLocked(ws, AppInfo{std::string(bundleID)});
 }
 
 }  // namespace
 
 SimApp* findApp(Workspace& workspace, std::string_view bundleID) {
   for (const auto& app : workspace.apps) {
-    if (app->spec.bundleID == bundleID) return app.get();
+    if (app->info.bundleID == bundleID) return app.get();
   }
   return nullptr;
 }
@@ -61,7 +61,7 @@ void deliverLocked(CoreState& core, const Event* event) {
       const auto keycode = static_cast<uint16_t>(data.keycode);
       const FieldEffect effect = app->field.keyDown(
           keycode, data.flags, data.text, [&] { return plainTextLocked(core.pasteboard); });
-      const bool copyIgnored = app->spec.ignoresCopy && keycode == key::kC;
+      const bool copyIgnored = app->info.ignoresCopy && keycode == key::kC;
       if (effect.copy && !copyIgnored)
         writePlainTextLocked(core.pasteboard, encodeUtf8(*effect.copy));
       if (effect.undo) ++app->undoRequests;
@@ -78,7 +78,7 @@ void deliverLocked(CoreState& core, const Event* event) {
   }
 }
 
-void Desktop::addApp(const AppSpec& app) {
+void Desktop::addApp(const AppInfo& app) {
   const std::lock_guard lock(impl_->core.mu);
   addAppLocked(impl_->core.workspace, app);
 }
@@ -91,16 +91,16 @@ void Desktop::activate(std::string_view bundleID) {
 void Desktop::activateAnonymous() {
   activateApp(*impl_, false, [](Workspace& ws) {
     for (const auto& app : ws.apps) {
-      if (!app->spec.bundleID) return app.get();
+      if (!app->info.bundleID) return app.get();
     }
-    return addAppLocked(ws, AppSpec{std::nullopt});
+    return addAppLocked(ws, AppInfo{std::nullopt});
   });
 }
 
 std::optional<std::string> Desktop::frontmost() const {
   const std::lock_guard lock(impl_->core.mu);
   const SimApp* front = impl_->core.workspace.front;
-  return front == nullptr ? std::nullopt : front->spec.bundleID;
+  return front == nullptr ? std::nullopt : front->info.bundleID;
 }
 
 FieldState Desktop::field(std::string_view bundleID) const {
@@ -145,7 +145,7 @@ std::optional<RunningApplication> frontmostApplication() {
   const std::lock_guard lock(core->mu);
   const sim::SimApp* front = core->workspace.front;
   if (front == nullptr) return std::nullopt;
-  return RunningApplication{front->spec.bundleID};
+  return RunningApplication{front->info.bundleID};
 }
 
 void addActivationObserverOnMainQueue(std::function<void(const ActivationNotification&)> block) {

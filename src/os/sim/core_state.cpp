@@ -20,9 +20,9 @@ void die(std::string_view message, const void* object) {
 
 CoreState::CoreState(const DesktopOptions& options) : serial(nextSerial.fetch_add(1)) {
   server.tapTimeout = options.tapTimeout;
-  sources.specs = options.inputSources;
+  sources.infos = options.inputSources;
   sources.selected = options.selectedInputSource;
-  for (const AppSpec& app : options.apps) {
+  for (const AppInfo& app : options.apps) {
     workspace.apps.push_back(std::make_unique<SimApp>(SimApp{app, {}, {}, 0}));
   }
   if (!workspace.apps.empty()) workspace.front = workspace.apps.front().get();

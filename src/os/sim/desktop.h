@@ -43,7 +43,7 @@ enum class KeyLayout : uint8_t {
   german,      // German (QWERTZ)
 };
 
-struct InputSourceSpec {
+struct InputSourceInfo {
   std::string id;                      // "com.apple.keylayout.US"
   std::vector<std::string> languages;  // first entry is the main language
   bool selectCapable = true;
@@ -54,21 +54,21 @@ struct InputSourceSpec {
   bool hasLanguages = true;  // false: the languages property is absent
 };
 
-[[nodiscard]] InputSourceSpec usInputSource();       // com.apple.keylayout.US, ["en"]
-[[nodiscard]] InputSourceSpec russianInputSource();  // com.apple.keylayout.Russian, ["ru"]
-[[nodiscard]] InputSourceSpec russianPCInputSource();
-[[nodiscard]] InputSourceSpec germanInputSource();  // com.apple.keylayout.German, ["de"]
+[[nodiscard]] InputSourceInfo usInputSource();       // com.apple.keylayout.US, ["en"]
+[[nodiscard]] InputSourceInfo russianInputSource();  // com.apple.keylayout.Russian, ["ru"]
+[[nodiscard]] InputSourceInfo russianPCInputSource();
+[[nodiscard]] InputSourceInfo germanInputSource();  // com.apple.keylayout.German, ["de"]
 
-struct AppSpec {
+struct AppInfo {
   std::optional<std::string> bundleID;  // absent: an application without one
   bool ignoresCopy = false;             // Cmd+C does nothing
 };
 
 struct DesktopOptions {
-  std::vector<InputSourceSpec> inputSources{usInputSource(), russianInputSource()};
+  std::vector<InputSourceInfo> inputSources{usInputSource(), russianInputSource()};
   std::string selectedInputSource = "com.apple.keylayout.US";
   // The first is frontmost at the start.
-  std::vector<AppSpec> apps{AppSpec{"com.apple.TextEdit"}};
+  std::vector<AppInfo> apps{AppInfo{"com.apple.TextEdit"}};
   // The program's own bundle identifier: it becomes frontmost when the
   // program activates itself.
   std::string ownBundleID = "com.telvarinox.vyx";
@@ -125,7 +125,7 @@ struct FieldState {
   size_t selectionLength = 0;
 };
 
-struct PasteboardItemSpec {
+struct PasteboardItemContent {
   // Types in order; a type without data is offered but yields nothing.
   std::vector<std::pair<std::string, std::optional<Bytes>>> types;
 };
@@ -286,7 +286,7 @@ class Desktop final {
                     std::optional<std::u16string> text, int64_t userData);
 
   // ---- applications ----
-  void addApp(const AppSpec& app);
+  void addApp(const AppInfo& app);
   // Makes the application frontmost and sends the activation notification.
   void activate(std::string_view bundleID);
   // Makes an application without a bundle identifier frontmost.
@@ -301,7 +301,7 @@ class Desktop final {
   [[nodiscard]] int undoRequests(std::string_view bundleID) const;
 
   // ---- input sources ----
-  void setInputSources(std::vector<InputSourceSpec> sources, std::string_view selectedID);
+  void setInputSources(std::vector<InputSourceInfo> sources, std::string_view selectedID);
   [[nodiscard]] std::string currentInputSource() const;
   // The person selects a source (no program call counted).
   void selectInputSource(std::string_view id);
@@ -318,8 +318,8 @@ class Desktop final {
   [[nodiscard]] int accessibilityPrompts() const;
 
   // ---- pasteboard ----
-  void setPasteboard(const std::vector<PasteboardItemSpec>& items);
-  [[nodiscard]] std::vector<PasteboardItemSpec> pasteboard() const;
+  void setPasteboard(const std::vector<PasteboardItemContent>& items);
+  [[nodiscard]] std::vector<PasteboardItemContent> pasteboard() const;
   [[nodiscard]] int64_t pasteboardChangeCount() const;
 
   // ---- "open" ----

@@ -18,8 +18,8 @@ namespace vyx::os {
 // A look at one source as it was when the program asked; selecting it goes
 // by its identifier to the source as it is now.
 struct InputSource {
-  explicit InputSource(sim::InputSourceSpec s) : spec(std::move(s)) {}
-  sim::InputSourceSpec spec;
+  explicit InputSource(sim::InputSourceInfo s) : info(std::move(s)) {}
+  sim::InputSourceInfo info;
   std::atomic<bool> alive{true};
 };
 
@@ -32,7 +32,7 @@ struct InputSourceList {
 namespace vyx::os::sim {
 
 struct InputSourceState {
-  std::vector<InputSourceSpec> specs;
+  std::vector<InputSourceInfo> infos;
   std::string selected;
   std::vector<std::string> programSelections;
   bool failList = false;

@@ -14,19 +14,19 @@ namespace {
 // What a Mac answers when a source cannot be selected (paramErr).
 constexpr int32_t kSelectRefused = -50;
 
-PropertyValue propertyOf(const InputSourceSpec& spec, std::string_view key) {
-  if (key == kTISPropertyInputSourceCategory) return spec.category;
-  if (key == kTISPropertyInputSourceID && spec.hasID) return spec.id;
-  if (key == kTISPropertyInputSourceIsSelectCapable) return spec.selectCapable;
-  if (key == kTISPropertyInputSourceLanguages && spec.hasLanguages) return spec.languages;
+PropertyValue propertyOf(const InputSourceInfo& info, std::string_view key) {
+  if (key == kTISPropertyInputSourceCategory) return info.category;
+  if (key == kTISPropertyInputSourceID && info.hasID) return info.id;
+  if (key == kTISPropertyInputSourceIsSelectCapable) return info.selectCapable;
+  if (key == kTISPropertyInputSourceLanguages && info.hasLanguages) return info.languages;
   return std::monostate{};
 }
 
 // A filter entry matches a string property equal to its value, a boolean
 // written "true" or "false", or an array that holds the value.
-bool matches(const InputSourceSpec& spec, const PropertyFilter& filter) {
+bool matches(const InputSourceInfo& info, const PropertyFilter& filter) {
   return std::all_of(filter.begin(), filter.end(), [&](const auto& entry) {
-    const PropertyValue v = propertyOf(spec, entry.first);
+    const PropertyValue v = propertyOf(info, entry.first);
     if (const auto* s = std::get_if<std::string>(&v)) return *s == entry.second;
     if (const auto* b = std::get_if<bool>(&v)) return (*b ? "true" : "false") == entry.second;
     if (const auto* a = std::get_if<std::vector<std::string>>(&v)) {
@@ -36,9 +36,9 @@ bool matches(const InputSourceSpec& spec, const PropertyFilter& filter) {
   });
 }
 
-const InputSourceSpec* findSpec(const InputSourceState& sources, std::string_view id) {
-  for (const auto& spec : sources.specs) {
-    if (spec.id == id) return &spec;
+const InputSourceInfo* findInfo(const InputSourceState& sources, std::string_view id) {
+  for (const auto& info : sources.infos) {
+    if (info.id == id) return &info;
   }
   return nullptr;
 }
@@ -50,13 +50,13 @@ void requireSourceAlive(const InputSource* source) {
 }  // namespace
 
 KeyLayout currentLayoutLocked(const InputSourceState& sources) {
-  const InputSourceSpec* spec = findSpec(sources, sources.selected);
-  return spec == nullptr ? KeyLayout::none : spec->layout;
+  const InputSourceInfo* info = findInfo(sources, sources.selected);
+  return info == nullptr ? KeyLayout::none : info->layout;
 }
 
-void Desktop::setInputSources(std::vector<InputSourceSpec> sources, std::string_view selectedID) {
+void Desktop::setInputSources(std::vector<InputSourceInfo> sources, std::string_view selectedID) {
   const std::lock_guard lock(impl_->core.mu);
-  impl_->core.sources.specs = std::move(sources);
+  impl_->core.sources.infos = std::move(sources);
   impl_->core.sources.selected = selectedID;
 }
 
@@ -120,9 +120,9 @@ InputSourceList* tisCreateInputSourceList(const PropertyFilter& properties,
   const std::lock_guard lock(core->mu);
   if (core->sources.failList) return nullptr;
   auto list = std::make_unique<InputSourceList>();
-  for (const auto& spec : core->sources.specs) {
-    if ((spec.enabled || includeAllInstalled) && sim::matches(spec, properties)) {
-      list->items.push_back(std::make_unique<InputSource>(spec));
+  for (const auto& info : core->sources.infos) {
+    if ((info.enabled || includeAllInstalled) && sim::matches(info, properties)) {
+      list->items.push_back(std::make_unique<InputSource>(info));
     }
   }
   return core->sources.lists.add(std::move(list));
@@ -149,15 +149,15 @@ InputSource* tisCopyCurrentKeyboardInputSource() {
   CoreState* core = currentCore();
   if (core == nullptr) return nullptr;
   const std::lock_guard lock(core->mu);
-  const sim::InputSourceSpec* spec = sim::findSpec(core->sources, core->sources.selected);
-  if (spec == nullptr) return nullptr;
-  return core->sources.copies.add(std::make_unique<InputSource>(*spec));
+  const sim::InputSourceInfo* info = sim::findInfo(core->sources, core->sources.selected);
+  if (info == nullptr) return nullptr;
+  return core->sources.copies.add(std::make_unique<InputSource>(*info));
 }
 
 PropertyValue tisGetInputSourceProperty(const InputSource* source, std::string_view key) {
   if (source == nullptr) return std::monostate{};
   sim::requireSourceAlive(source);
-  return sim::propertyOf(source->spec, key);
+  return sim::propertyOf(source->info, key);
 }
 
 // The source as it is now decides: one disabled or made unselectable since
@@ -167,10 +167,10 @@ int32_t tisSelectInputSource(InputSource* source) {
   if (source == nullptr || core == nullptr) return sim::kSelectRefused;
   sim::requireSourceAlive(source);
   const std::lock_guard lock(core->mu);
-  const sim::InputSourceSpec* spec = sim::findSpec(core->sources, source->spec.id);
-  if (spec == nullptr || !spec->enabled || !spec->selectCapable) return sim::kSelectRefused;
-  core->sources.selected = spec->id;
-  core->sources.programSelections.push_back(spec->id);
+  const sim::InputSourceInfo* info = sim::findInfo(core->sources, source->info.id);
+  if (info == nullptr || !info->enabled || !info->selectCapable) return sim::kSelectRefused;
+  core->sources.selected = info->id;
+  core->sources.programSelections.push_back(info->id);
   return 0;
 }
 

@@ -38,20 +38,20 @@ std::optional<std::string> plainTextLocked(const PasteboardState& pasteboard) {
   return std::nullopt;
 }
 
-void Desktop::setPasteboard(const std::vector<PasteboardItemSpec>& items) {
+void Desktop::setPasteboard(const std::vector<PasteboardItemContent>& items) {
   const std::lock_guard lock(impl_->core.mu);
   PasteboardState& pb = impl_->core.pasteboard;
   clearLocked(pb);
-  for (const auto& spec : items) {
+  for (const auto& info : items) {
     auto item = std::make_shared<PasteboardItem>();
-    item->entries = spec.types;
+    item->entries = info.types;
     pb.items.push_back(std::move(item));
   }
 }
 
-std::vector<PasteboardItemSpec> Desktop::pasteboard() const {
+std::vector<PasteboardItemContent> Desktop::pasteboard() const {
   const std::lock_guard lock(impl_->core.mu);
-  std::vector<PasteboardItemSpec> out;
+  std::vector<PasteboardItemContent> out;
   for (const auto& item : impl_->core.pasteboard.items) {
     const std::lock_guard itemLock(item->mu);
     out.push_back({item->entries});

@@ -19,7 +19,7 @@ namespace vyx::os::sim {
 struct CoreState;
 
 struct SimApp {
-  AppSpec spec;
+  AppInfo info;
   TextField field;
   std::vector<Arrival> arrivals;
   int undoRequests = 0;

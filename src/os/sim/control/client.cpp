@@ -125,11 +125,11 @@ void DesktopClient::selectInputSource(const std::string& id) {
 void DesktopClient::setTrusted(bool trusted) {
   call("setTrusted", {{"trusted", trusted}});
 }
-void DesktopClient::setPasteboard(const std::vector<PasteboardItemSpec>& items) {
+void DesktopClient::setPasteboard(const std::vector<PasteboardItemContent>& items) {
   call("setPasteboard", {{"items", items}});
 }
-std::vector<PasteboardItemSpec> DesktopClient::pasteboard() {
-  return call("pasteboard").at("items").get<std::vector<PasteboardItemSpec>>();
+std::vector<PasteboardItemContent> DesktopClient::pasteboard() {
+  return call("pasteboard").at("items").get<std::vector<PasteboardItemContent>>();
 }
 bool DesktopClient::waitIdle(std::chrono::milliseconds timeout, std::chrono::milliseconds quiet) {
   return call("waitIdle", {{"timeoutMs", timeout.count()}, {"quietMs", quiet.count()}}).at("idle");

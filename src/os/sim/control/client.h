@@ -51,8 +51,8 @@ class DesktopClient final {
   [[nodiscard]] std::string currentInputSource();
   void selectInputSource(const std::string& id);
   void setTrusted(bool trusted);
-  void setPasteboard(const std::vector<PasteboardItemSpec>& items);
-  [[nodiscard]] std::vector<PasteboardItemSpec> pasteboard();
+  void setPasteboard(const std::vector<PasteboardItemContent>& items);
+  [[nodiscard]] std::vector<PasteboardItemContent> pasteboard();
   [[nodiscard]] bool waitIdle(std::chrono::milliseconds timeout = std::chrono::seconds(10),
                               std::chrono::milliseconds quiet = std::chrono::milliseconds(200));
   [[nodiscard]] std::optional<std::string> statusItemTitle();

@@ -45,14 +45,14 @@ void from_json(const Json& j, TypeOptions& v) {
   v.seed = j.value("seed", v.seed);
 }
 
-void to_json(Json& j, const PasteboardItemSpec& v) {
+void to_json(Json& j, const PasteboardItemContent& v) {
   j = Json::array();
   for (const auto& [type, data] : v.types) {
     j.push_back(Json{{"type", type}, {"data", data ? Json(hexEncode(*data)) : Json(nullptr)}});
   }
 }
 
-void from_json(const Json& j, PasteboardItemSpec& v) {
+void from_json(const Json& j, PasteboardItemContent& v) {
   v.types.clear();
   for (const auto& t : j) {
     std::optional<Bytes> data;

@@ -93,7 +93,7 @@ NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(FieldState, text, caret, selecti
                                                 selectionLength)
 NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(Arrival, type, keycode, text, flags, userData,
                                                 postedNs, arrivedNs)
-NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(InputSourceSpec, id, languages, selectCapable,
+NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(InputSourceInfo, id, languages, selectCapable,
                                                 enabled, category, layout, hasID, hasLanguages)
 NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(TapInfo, enabled, mask, eventsSeen, timeouts)
 NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(AlertSnapshot, messageText, informativeText,
@@ -102,8 +102,8 @@ NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(AlertSnapshot, messageText, info
 void to_json(Json& j, const TypeOptions& v);
 void from_json(const Json& j, TypeOptions& v);
 // Data travels as hex; a type offered without data is null.
-void to_json(Json& j, const PasteboardItemSpec& v);
-void from_json(const Json& j, PasteboardItemSpec& v);
+void to_json(Json& j, const PasteboardItemContent& v);
+void from_json(const Json& j, PasteboardItemContent& v);
 
 NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(MenuItemSnapshot, separator, title, action,
                                                 keyEquivalent, hasTarget, enabled, submenu,

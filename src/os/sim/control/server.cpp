@@ -100,7 +100,7 @@ const std::map<std::string, Handler, std::less<>>& handlers() {
       // Applications.
       {"addApp",
        [](Desktop& d, const Json& a) {
-         AppSpec app;
+         AppInfo app;
          if (a.contains("bundleID") && !a.at("bundleID").is_null()) {
            app.bundleID = a.at("bundleID").get<std::string>();
          }
@@ -142,7 +142,7 @@ const std::map<std::string, Handler, std::less<>>& handlers() {
       // Input sources.
       {"setInputSources",
        [](Desktop& d, const Json& a) {
-         d.setInputSources(a.at("sources").get<std::vector<InputSourceSpec>>(),
+         d.setInputSources(a.at("sources").get<std::vector<InputSourceInfo>>(),
                            a.at("selected").get<std::string>());
          return Json::object();
        }},
@@ -176,7 +176,7 @@ const std::map<std::string, Handler, std::less<>>& handlers() {
       // Pasteboard and launches.
       {"setPasteboard",
        [](Desktop& d, const Json& a) {
-         d.setPasteboard(a.at("items").get<std::vector<PasteboardItemSpec>>());
+         d.setPasteboard(a.at("items").get<std::vector<PasteboardItemContent>>());
          return Json::object();
        }},
       {"pasteboard",

@@ -3,17 +3,17 @@
 
 namespace vyx::os::sim {
 
-InputSourceSpec usInputSource() {
+InputSourceInfo usInputSource() {
   return {"com.apple.keylayout.US",         {"en"},       true, true,
           "TISCategoryKeyboardInputSource", KeyLayout::us};
 }
 
-InputSourceSpec russianInputSource() {
+InputSourceInfo russianInputSource() {
   return {"com.apple.keylayout.Russian", {"ru"}, true, true, "TISCategoryKeyboardInputSource",
           KeyLayout::russianMac};
 }
 
-InputSourceSpec russianPCInputSource() {
+InputSourceInfo russianPCInputSource() {
   return {"com.apple.keylayout.RussianWin",
           {"ru"},
           true,
@@ -22,7 +22,7 @@ InputSourceSpec russianPCInputSource() {
           KeyLayout::russianPC};
 }
 
-InputSourceSpec germanInputSource() {
+InputSourceInfo germanInputSource() {
   return {"com.apple.keylayout.German",     {"de"},           true, true,
           "TISCategoryKeyboardInputSource", KeyLayout::german};
 }
