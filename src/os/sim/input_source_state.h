@@ -1,4 +1,4 @@
-// The keyboard input sources: their specifications, the selected one, and
+// The keyboard input sources: their descriptions, the selected one, and
 // the source and list objects handed to the program.
 //
 // Threads: guarded by CoreState::mu, except InputSource::alive.
