@@ -239,10 +239,7 @@ void report(const Options& opt, Results& r) {
     }
     std::sort(top.begin(), top.end(),
               [](const auto& a, const auto& b) { return a.first > b.first; });
-    const char* name = cause == Cause::detection  ? "detection rules"
-                       : cause == Cause::skipRule ? "skip rules"
-                                                  : "rest of the program";
-    std::printf("most frequent (%s):\n", name);
+    std::printf("most frequent (%s):\n", causeName(cause));
     for (size_t i = 0; i < top.size() && i < static_cast<size_t>(opt.number("top")); ++i) {
       std::printf("  %4zu  %s\n", top[i].first, top[i].second.c_str());
     }
