@@ -4,7 +4,8 @@
 // the maximum as counters (microseconds). Run from a Release build:
 //   bench/detector/bench_detector --corpus=/path/words.tok [--limit=N]
 // or with VYX_BENCH_CORPUS set. Without a corpus it uses words of the
-// embedded lists, so it always runs.
+// embedded lists, so it always runs. BM_DecideRunOfKeys times one decision on
+// ever longer runs of keys.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -111,6 +112,30 @@ void BM_DecideOtherLayout(benchmark::State& state) {
   decideAll(state, true);
 }
 BENCHMARK(BM_DecideOtherLayout)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// One decision on a run of n keys that gives no word either way ("ghbdtn"
+// over and over): the costliest input there is, since the fuzzy search runs
+// on it. A fresh Detector each time, so no remembered answer is reused. The
+// time grows with the square of n up to kMaxWordLength and is flat beyond.
+void BM_DecideRunOfKeys(benchmark::State& state) {
+  std::string word;
+  while (word.size() < static_cast<size_t>(state.range(0))) word += "ghbdtn";
+  word.resize(static_cast<size_t>(state.range(0)));
+  for (auto _ : state) {
+    Detector detector(setup->ru, setup->en);
+    benchmark::DoNotOptimize(detector.CheckWithTrailingPunct(word));
+  }
+}
+BENCHMARK(BM_DecideRunOfKeys)
+    ->Arg(16)
+    ->Arg(32)
+    ->Arg(kMaxWordLength)
+    ->Arg(kMaxWordLength + 1)
+    ->Arg(300)
+    ->Arg(1000)
+    ->Arg(3000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace vyx

@@ -1,7 +1,7 @@
 // The cost of the key path as the event tap pays it: a letter inside a word
-// (every keystroke), and a space that ends a wrong-layout word (the detector's
-// decision plus queueing). Per-call latencies are timed one by one and
-// reported as percentiles.
+// (every keystroke), a space that ends a wrong-layout word (the detector's
+// decision plus queueing), and both for a run of keys far longer than a word.
+// Per-call latencies are timed one by one and reported as percentiles.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -94,6 +94,39 @@ void BM_SpaceEndingWrongLayoutWord(benchmark::State& state) {
   reportPercentiles(state, ns);
 }
 BENCHMARK(BM_SpaceEndingWrongLayoutWord)->UseManualTime();
+
+// A run of n keys that is no word, then the space that ends it. The mean cost
+// of a key stays flat however long the run; the space copies and counts the
+// run once, a few nanoseconds per key, and the detector is never asked.
+void BM_RunOfKeysThenSpace(benchmark::State& state) {
+  Config cfg;
+  Detector detector(dicts().ru, dicts().en);
+  undoState undo;
+  auto app = newApp(cfg, nullptr, detector, nullptr, quietOps(), systemClock(), &undo);
+  const auto n = static_cast<size_t>(state.range(0));
+  static constexpr char32_t kKeys[] = U"ghbdtn";
+  std::vector<double> keyNs;
+  std::vector<double> spaceNs;
+  for (auto _ : state) {
+    const auto t0 = std::chrono::steady_clock::now();
+    for (size_t i = 0; i < n; ++i) (void)app->onKeyEvent(0, kKeys[i % 6], 0);
+    const auto t1 = std::chrono::steady_clock::now();
+    benchmark::DoNotOptimize(app->onKeyEvent(49, U' ', 0));
+    const auto t2 = std::chrono::steady_clock::now();
+    keyNs.push_back(Nanos(t1 - t0).count() / static_cast<double>(n));
+    spaceNs.push_back(Nanos(t2 - t1).count());
+    state.SetIterationTime(std::chrono::duration<double>(t2 - t0).count());
+  }
+  std::sort(keyNs.begin(), keyNs.end());
+  state.counters["key_p50_ns"] = keyNs[keyNs.size() / 2];
+  reportPercentiles(state, spaceNs);
+}
+BENCHMARK(BM_RunOfKeysThenSpace)
+    ->Arg(kMaxWordLength + 1)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->UseManualTime();
 
 }  // namespace
 }  // namespace vyx

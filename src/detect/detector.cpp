@@ -34,6 +34,13 @@ bool allSame(std::u32string_view word) {
 Detector::Detector(const Dict& ruDict, const Dict& enDict) : ruDict(ruDict), enDict(enDict) {}
 
 Decision Detector::CheckWithTrailingPunct(std::string_view word) {
+  // The pipeline skips such runs before asking; no caller may hold a key for
+  // the search's time either. A code point takes at most four bytes, so a
+  // longer text is not even counted.
+  if (word.size() > 4 * kMaxWordLength || codePointCount(word) > kMaxWordLength) {
+    vlog("skip_reason: %s", "not-wrong");
+    return {};
+  }
   const std::u32string points = decodeUtf8(word);
   CustomWordSet set;
   {

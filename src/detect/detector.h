@@ -9,6 +9,7 @@
 // mu is innermost: nothing else is locked while it is held.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -20,6 +21,12 @@ namespace vyx {
 
 // The user's own words, lower-case. A published set is never modified.
 using CustomWordSet = std::shared_ptr<const StringSet>;
+
+// Longer than any word of either list (their longest has 27 code points). A
+// longer "word" is a run of keys, not a word: it is left as typed, since the
+// fuzzy search grows with the square of its length and erasing and retyping
+// it would outlast the two seconds that exit waits for a correction.
+inline constexpr size_t kMaxWordLength = 64;
 
 struct Decision {
   bool wrong = false;

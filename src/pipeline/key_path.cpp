@@ -201,7 +201,8 @@ bool App::convertCurrentWord() {
   if (ops.trayEnabled && !ops.trayEnabled()) return false;
   const std::string word = buf.CurrentWord();
   if (word.empty()) return false;
-  if (isAddressLike(word)) return false;
+  // Retyping a run of keys that long would outlast the exit's wait for it.
+  if (isAddressLike(word) || codePointCount(word) > kMaxWordLength) return false;
   if (frontmost() == kOwnBundleID) return false;
   const std::string converted = convertByScript(word);
   if (converted.empty() || converted == word) return false;

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "detect/detector.h"
 #include "detect/keymaps.h"
 #include "log/logger.h"
 #include "pipeline/key_codes.h"
@@ -10,11 +11,10 @@
 namespace vyx {
 namespace {
 
-bool tooShort(const Config& cfg, std::string_view word) {
+bool tooShort(const Config& cfg, std::string_view word, size_t length) {
   // Read without the settings lock: it never changes after loading.
   const int64_t minLength = cfg.MinWordLength;
   if (minLength <= 0) return false;
-  const size_t length = codePointCount(word);
   if (length >= static_cast<uint64_t>(minLength)) return false;
   // "f" alone is "а" typed on the wrong layout; case matters ("F" is not).
   return !(length == 1 && oneLetterWords.contains(std::string(word)));
@@ -63,7 +63,9 @@ bool isAddressLike(std::string_view word) {
 SkipDecision shouldSkipWordReasonWithFrontmost(const Config& cfg, ExceptionStore* store,
                                                std::string_view word,
                                                const std::function<std::string()>& frontmost) {
-  if (tooShort(cfg, word)) return skipped("min-length");
+  const size_t length = codePointCount(word);
+  if (tooShort(cfg, word, length)) return skipped("min-length");
+  if (length > kMaxWordLength) return skipped("too-long");
   if (isAddressLike(word)) return skipped("context-filter");
 
   std::string app = frontmost ? frontmost() : std::string();

@@ -15,15 +15,15 @@ struct SkipDecision {
   // The frontmost application as fetched for the decision; empty when the
   // decision fell before it was fetched.
   std::string app;
-  // "min-length", "context-filter", "excluded-app", "own-app", "exception",
-  // or empty when the word is not skipped.
+  // "min-length", "too-long", "context-filter", "excluded-app", "own-app",
+  // "exception", or empty when the word is not skipped.
   std::string reason;
 };
 
 // Rules in this order: minimum length (the one-letter Russian words excepted),
-// address-like text, excluded application, the program itself, learned
-// exception. frontmost is called at most once, and only for a word that
-// passes the first two rules; store and frontmost may be null. Takes no lock
+// more code points than any word has (kMaxWordLength), address-like text, excluded application, the
+// program itself, learned exception. frontmost is called at most once, and only for a word that
+// passes the first three rules; store and frontmost may be null. Takes no lock
 // of its own; the settings' and the store's locks are taken one after the
 // other.
 [[nodiscard]] SkipDecision shouldSkipWordReasonWithFrontmost(

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "detect/keymaps.h"
 #include "support/log_capture.h"
 #include "text/utf8.h"
 
@@ -246,6 +247,18 @@ TEST_F(DetectorTest, UserWordsTypedWrongAreFixed) {
   expectFix("лгиусед»", "kubectl", U'»');
   expectKept("d;e[/");  // not a punctuation key of the tables
   expectKept("d;e[[");  // вжухх: the key of х is a letter, never a bracket
+}
+
+TEST_F(DetectorTest, NoRunOfKeysLongerThanAnyWordIsFixed) {
+  // The user's own words are the one way so long a word could be found.
+  std::string keys;
+  while (keys.size() < kMaxWordLength) keys += "ghbdtn";
+  keys.resize(kMaxWordLength);
+  const std::string longer = keys + "t";
+  detector.SetCustomWords(words(
+      {convertScript(kScriptLatin, keys).c_str(), convertScript(kScriptLatin, longer).c_str()}));
+  expectFix(keys, convertScript(kScriptLatin, keys));
+  expectKept(longer);
 }
 
 TEST_F(DetectorTest, UserWordsTypedRightAreKept) {

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
+
+#include "detect/keymaps.h"
 #include "log/metrics.h"
 #include "pipeline/app_harness.h"
 #include "pipeline/temp_store.h"
@@ -144,6 +148,33 @@ TEST(AppDoubleShift, ConvertsTheWordBeingTyped) {
   ASSERT_TRUE(rig.idle());
   EXPECT_EQ(rig.screen.text(), "привет");
   EXPECT_EQ(rig.app->buffer().CurrentWord(), "");
+}
+
+TEST(AppTyping, RunLongerThanAnyWordIsLeftAsTyped) {
+  PipelineRig rig;
+  std::string keys;
+  while (keys.size() < kMaxWordLength) keys += "ghbdtn";
+  keys.resize(kMaxWordLength);
+  const std::string longer = keys + "t";
+  const std::string fixed = convertScript(kScriptLatin, keys);
+  // As the user's own words, both would be corrected by the detector.
+  auto words = std::make_shared<StringSet>();
+  words->insert(fixed);
+  words->insert(convertScript(kScriptLatin, longer));
+  rig.detector.SetCustomWords(std::move(words));
+  LogCapture log;
+  const VerboseScope verbose;
+
+  rig.type(longer + " " + longer);
+  rig.tapShift();  // nor does double Shift retype it
+  rig.clockHandle.advance(400ms);
+  rig.tapShift(kKeyRightShift);
+  rig.type(" " + keys + " ");
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.screen.text(), longer + " " + longer + " " + fixed + " ");
+  EXPECT_EQ(rig.screen.journal(), std::vector<std::string>{"replace 64 " + fixed + " "});
+  const auto lines = log.messages();
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "skip_reason: too-long"), 2);
 }
 
 TEST(AppHeldInput, KeysTypedDuringAFixFollowItInOrder) {

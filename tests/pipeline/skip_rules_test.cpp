@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "detect/detector.h"
 #include "support/log_capture.h"
 #include "temp_store.h"
 
@@ -56,6 +57,16 @@ TEST_F(SkipRulesTest, MinimumLengthCountsCodePointsNotBytes) {
   cfg.MinWordLength = 4;
   expectSkipped("мир", "min-length", "");  // 6 bytes, 3 letters
   expectPassed("мира");
+}
+
+TEST_F(SkipRulesTest, NoRunLongerThanAnyWordReachesTheDetector) {
+  std::string cyrillic;
+  for (size_t i = 0; i < kMaxWordLength; ++i) cyrillic += "я";
+  expectPassed(cyrillic);  // counted in code points, not bytes
+  expectSkipped(cyrillic + "я", "too-long", "");
+  expectPassed(std::string(kMaxWordLength, 'g'));
+  // Before the context filter: the filter's reason would hide why.
+  expectSkipped(std::string(kMaxWordLength, 'g') + "@", "too-long", "");
 }
 
 TEST_F(SkipRulesTest, ZeroOrNegativeMinimumTurnsTheRuleOff) {
