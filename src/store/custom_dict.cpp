@@ -68,6 +68,9 @@ Status ensureCustomDictFile(const std::string& path) {
 
 StringSet parseCustomDict(std::string_view text) {
   StringSet words;
+  // Editors on some systems begin a UTF-8 file with a byte order mark; it is
+  // no part of the first word.
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   size_t start = 0;
   while (start <= text.size()) {
     size_t end = text.find('\n', start);

@@ -30,7 +30,7 @@ using CustomWordsReceiver = std::function<void(CustomWordSet)>;
 // file only gets its mode set to 0600.
 [[nodiscard]] Status ensureCustomDictFile(const std::string& path);
 // One entry per line: trimmed, lower-cased, kept whole; blank lines and lines
-// starting with "#" skipped.
+// starting with "#" skipped. A leading byte order mark is not part of the text.
 [[nodiscard]] StringSet parseCustomDict(std::string_view text);
 
 // The poller's memory and one check of the file; the watcher runs check() at

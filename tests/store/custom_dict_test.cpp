@@ -1,6 +1,8 @@
 #include "store/custom_dict.h"
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "store_fixture.h"
 #include "support/log_capture.h"
@@ -37,6 +39,21 @@ TEST(ParseCustomDict, LinesAreTrimmedLowerCasedAndKeptWhole) {
   EXPECT_EQ(parseCustomDict("last line without break"), set({"last line without break"}));
   EXPECT_TRUE(parseCustomDict("").empty());
   EXPECT_TRUE(parseCustomDict(kHeader).empty());
+}
+
+TEST(ParseCustomDict, ALeadingByteOrderMarkIsNotPartOfTheFirstLine) {
+  struct Case {
+    std::string text;
+    StringSet words;
+  };
+  const std::vector<Case> cases = {
+      {"\uFEFFGhbdtn\nvbh\n", set({"ghbdtn", "vbh"})},
+      {"\uFEFF# comment\nvbh", set({"vbh"})},
+      {"\uFEFF  ghbdtn\r\n", set({"ghbdtn"})},
+      // Only at the very start is it a mark; elsewhere it stays text.
+      {"vbh\n\uFEFFghbdtn", set({"vbh", "\uFEFFghbdtn"})},
+  };
+  for (const Case& c : cases) EXPECT_EQ(parseCustomDict(c.text), c.words) << c.text;
 }
 
 TEST(ParseCustomDict, BadBytesAndLongLines) {
