@@ -23,6 +23,76 @@ bool isPrintable(UChar32 c) {
   return (mask & (U_GC_L_MASK | U_GC_M_MASK | U_GC_N_MASK | U_GC_P_MASK | U_GC_S_MASK)) != 0;
 }
 
+// The escape of a character that is not written as it stands: C's short
+// forms where there is one, else its code in hexadecimal.
+void appendEscape(std::string& out, UChar32 c) {
+  switch (c) {
+    case '"':
+      out += "\\\"";
+      return;
+    case '\\':
+      out += "\\\\";
+      return;
+    case '\a':
+      out += "\\a";
+      return;
+    case '\b':
+      out += "\\b";
+      return;
+    case '\f':
+      out += "\\f";
+      return;
+    case '\n':
+      out += "\\n";
+      return;
+    case '\r':
+      out += "\\r";
+      return;
+    case '\t':
+      out += "\\t";
+      return;
+    case '\v':
+      out += "\\v";
+      return;
+    default:
+      break;
+  }
+  if (c < ' ' || c == 0x7F) {
+    out += "\\x";
+    appendHex(out, static_cast<uint32_t>(c), 2);
+  } else if (c < 0x10000) {
+    out += "\\u";
+    appendHex(out, static_cast<uint32_t>(c), 4);
+  } else {
+    out += "\\U";
+    appendHex(out, static_cast<uint32_t>(c), 8);
+  }
+}
+
+// s with every character that keep() refuses escaped, and each byte of an
+// ill-formed sequence as \xNN on its own.
+template <class Keep>
+void appendEscaped(std::string& out, std::string_view s, Keep keep) {
+  const auto* bytes = reinterpret_cast<const uint8_t*>(s.data());
+  const size_t len = s.size();
+  size_t i = 0;
+  while (i < len) {
+    const size_t start = i;
+    UChar32 c = 0;
+    U8_NEXT(bytes, i, len, c);
+    if (c < 0) {
+      for (size_t j = start; j < i; ++j) {
+        out += "\\x";
+        appendHex(out, bytes[j], 2);
+      }
+    } else if (keep(c)) {
+      out.append(s.substr(start, i - start));
+    } else {
+      appendEscape(out, c);
+    }
+  }
+}
+
 size_t codePoints(std::string_view s) {
   size_t n = 0;
   for (const char ch : s) {
@@ -106,65 +176,15 @@ std::string quote(std::string_view s) {
   std::string out;
   out.reserve(s.size() + 2);
   out += '"';
-  const auto* bytes = reinterpret_cast<const uint8_t*>(s.data());
-  const size_t len = s.size();
-  size_t i = 0;
-  while (i < len) {
-    const size_t start = i;
-    UChar32 c = 0;
-    U8_NEXT(bytes, i, len, c);
-    if (c < 0) {  // each byte of an ill-formed sequence on its own
-      for (size_t j = start; j < i; ++j) {
-        out += "\\x";
-        appendHex(out, bytes[j], 2);
-      }
-      continue;
-    }
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        continue;
-      case '\\':
-        out += "\\\\";
-        continue;
-      case '\a':
-        out += "\\a";
-        continue;
-      case '\b':
-        out += "\\b";
-        continue;
-      case '\f':
-        out += "\\f";
-        continue;
-      case '\n':
-        out += "\\n";
-        continue;
-      case '\r':
-        out += "\\r";
-        continue;
-      case '\t':
-        out += "\\t";
-        continue;
-      case '\v':
-        out += "\\v";
-        continue;
-      default:
-        break;
-    }
-    if (isPrintable(c)) {
-      out.append(s.substr(static_cast<size_t>(start), static_cast<size_t>(i - start)));
-    } else if (c < ' ' || c == 0x7F) {
-      out += "\\x";
-      appendHex(out, static_cast<uint32_t>(c), 2);
-    } else if (c < 0x10000) {
-      out += "\\u";
-      appendHex(out, static_cast<uint32_t>(c), 4);
-    } else {
-      out += "\\U";
-      appendHex(out, static_cast<uint32_t>(c), 8);
-    }
-  }
+  appendEscaped(out, s, [](UChar32 c) { return c != '"' && c != '\\' && isPrintable(c); });
   out += '"';
+  return out;
+}
+
+std::string escapeControls(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  appendEscaped(out, s, [](UChar32 c) { return (U_GET_GC_MASK(c) & U_GC_CC_MASK) == 0; });
   return out;
 }
 

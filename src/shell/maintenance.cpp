@@ -30,8 +30,10 @@ std::string formatExceptionList(const std::vector<Exception>& entries) {
   if (entries.empty()) return "(no exceptions)\n";
   std::string out;
   for (const Exception& e : entries) {
-    out += sformat("%-40s  %-30s  %d hits  added=%s\n", e.App, e.Word, e.HitCount,
-                   formatDate(e.Added));
+    // A hand-edited file may hold a newline or an escape sequence: one entry,
+    // one line, and nothing reaches the terminal as a command.
+    out += sformat("%-40s  %-30s  %d hits  added=%s\n", escapeControls(e.App),
+                   escapeControls(e.Word), e.HitCount, formatDate(e.Added));
   }
   return out;
 }

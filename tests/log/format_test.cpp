@@ -29,6 +29,19 @@ TEST(Format, QuoteEscapesOnlyWhatIsNotPrintable) {
   EXPECT_EQ(quote(""), "\"\"");
 }
 
+TEST(Format, EscapeControlsTouchesNothingButControlsAndBadBytes) {
+  // What quote keeps, and what it escapes without being a control, stays.
+  for (const char* kept : {"привет", "a\"b\\c", "nb\u00a0sp line\u2028sep", ""}) {
+    EXPECT_EQ(escapeControls(kept), kept);
+  }
+  EXPECT_EQ(escapeControls("tab\there\nnl\r"), "tab\\there\\nnl\\r");
+  EXPECT_EQ(escapeControls(std::string("\0\x1b[2J\x7f", 6)), "\\x00\\x1b[2J\\x7f");
+  EXPECT_EQ(escapeControls("\u009b2J\u0085"), "\\u009b2J\\u0085");  // C1 controls
+  EXPECT_EQ(escapeControls("\x9b"
+                           "a\xc3"),
+            "\\x9ba\\xc3");  // ill-formed bytes one by one
+}
+
 TEST(Format, WidthPadsByCodePointsAndNeverCuts) {
   EXPECT_EQ(sformat("[%-6s]", "abc"), "[abc   ]");
   EXPECT_EQ(sformat("[%-6s]", "ёлка"), "[ёлка  ]");  // 4 code points, 8 bytes

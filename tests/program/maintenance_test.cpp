@@ -78,6 +78,25 @@ TEST(ProgramMaintenance, ListForgetAndClearWorkOnTheConfigurationDirectory) {
   EXPECT_FALSE(std::filesystem::exists(dir.file("config.yaml")));
 }
 
+TEST(ProgramMaintenance, ControlCharactersAreListedEscapedOnTheEntrysOneLine) {
+  const TempDir dir;
+  std::ofstream(dir.file("exceptions.json"))
+      << R"({"entries":[)"
+         R"({"app":"com.apple.TextEdit","word":"ghbdtn\nvbh","added":"2024-03-05T10:00:00Z"},)"
+         R"({"app":"\u001b]0;owned\u0007","word":"a\tb\u007f","added":"2024-03-05T10:00:00Z"},)"
+         R"({"app":"*","word":"\u009b2J\\n","added":"2024-03-05T10:00:00Z"}]})";
+  const VyxRun run = maintain(dir, {"--list-exceptions"});
+  EXPECT_EQ(run.status, 0);
+  // Padded by what is printed; a backslash already in the word stays as it is.
+  EXPECT_EQ(run.out,
+            "com.apple.TextEdit                        ghbdtn\\nvbh                     0 hits  "
+            "added=2024-03-05\n"
+            "\\x1b]0;owned\\a                            a\\tb\\x7f                        0 hits  "
+            "added=2024-03-05\n"
+            "*                                         \\u009b2J\\n                      0 hits  "
+            "added=2024-03-05\n");
+}
+
 TEST(ProgramMaintenance, AStoreThatCannotBeOpenedIsFatal) {
   const TempDir dir;
   ASSERT_EQ(::mkdir(dir.file("exceptions.json").c_str(), 0700), 0);
