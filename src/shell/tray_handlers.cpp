@@ -2,6 +2,7 @@
 
 #include "log/logger.h"
 #include "pipeline/app.h"
+#include "pipeline/key_codes.h"
 #include "platform/accessibility.h"
 #include "shell/hook_control.h"
 #include "shell/orderly_exit.h"
@@ -45,6 +46,13 @@ PausedApp pauseFrontmostApp(App* app) {
   out.bundleID = frontmostApp();
   if (out.bundleID.empty()) {
     out.error = Error("frontmost app is unknown");
+    return out;
+  }
+  // After any of its alerts or windows the program itself is in front; it is
+  // never corrected, and an entry for it would only clutter the settings.
+  if (out.bundleID == kOwnBundleID) {
+    out.error = Error(
+        "frontmost app is Vyx itself, which is never corrected: switch to the application first");
     return out;
   }
   Config& cfg = app->config();

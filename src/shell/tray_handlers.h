@@ -31,7 +31,8 @@ struct PausedApp {
 };
 
 // Excludes the frontmost application in the App's settings and saves them,
-// whether or not it was newly added.
+// whether or not it was newly added. An unknown application and the program
+// itself are refused, and nothing is written.
 [[nodiscard]] PausedApp pauseFrontmostApp(App* app);
 
 void goTrayToggle();

@@ -107,6 +107,27 @@ TEST(TrayHandlers, NotCorrectingTheFrontmostAppExplainsTheOutcome) {
   }
 }
 
+TEST(TrayHandlers, AfterItsOwnAlertVyxDoesNotExcludeItself) {
+  ShellRig rig;
+  AppOps ops;
+  ops.frontmostApp = [&d = rig.desktop] { return d.frontmost().value_or(""); };
+  rig.startApp(true, std::move(ops));
+  rig.ensureApp(trayHandlers());
+  ASSERT_EQ(rig.desktop.frontmost(), "com.apple.TextEdit");
+  // Any alert brings the program to the front.
+  ASSERT_TRUE(rig.desktop.clickStatusMenuItem({"Проверить доступ и включить"}));
+  rig.desktop.drainMainQueue();
+  ASSERT_TRUE(rig.desktop.dismissAlert("OK"));
+  ASSERT_EQ(rig.desktop.frontmost(), "com.telvarinox.vyx");
+
+  ASSERT_TRUE(rig.desktop.clickStatusMenuItem({"Не исправлять в текущем приложении"}));
+  expectAlert(rig.desktop, "Cannot pause app",
+              "frontmost app is Vyx itself, which is never corrected: switch to the application "
+              "first");
+  EXPECT_FALSE(rig.app->app().config().IsAppExcluded("com.telvarinox.vyx"));
+  EXPECT_FALSE(readFile(rig.file("config.yaml")));  // nothing written
+}
+
 TEST(TrayHandlers, PauseAndResumeFlipTheSwitchWithOneLineEach) {
   const LogCapture log;
   ShellRig rig;
