@@ -1,5 +1,7 @@
 #include "shell/exceptions_actions.h"
 
+#include <utility>
+
 #include "log/logger.h"
 #include "os/launch.h"
 #include "pipeline/app.h"
@@ -24,17 +26,12 @@ Status openCustomDict() {
 
 }  // namespace
 
-std::string goTrayExceptionsList() {
+std::vector<ExceptionRow> goTrayExceptionsList() {
   ExceptionStore* store = trayStore();
   if (store == nullptr) return {};
-  std::string out;
-  for (const Exception& e : store->List()) {
-    out += e.App;
-    out += '\t';
-    out += e.Word;
-    out += '\n';
-  }
-  return out;
+  std::vector<ExceptionRow> rows;
+  for (Exception& e : store->List()) rows.emplace_back(std::move(e.App), std::move(e.Word));
+  return rows;
 }
 
 std::string goTrayExceptionAdd(std::string_view app, std::string_view word) {

@@ -9,13 +9,19 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace vyx {
 
-// Every exception in the store's order as "application TAB word LF"; no
-// escaping, so an application or word holding a TAB or LF cannot cross
+// One exception as the window lists it: (application, word), exactly as
+// stored.
+using ExceptionRow = std::pair<std::string, std::string>;
+
+// Every exception in the store's order, each as its own row: an application
+// or word may hold any character, a TAB or LF included, and still cross
 // whole. Empty without a store.
-[[nodiscard]] std::string goTrayExceptionsList();
+[[nodiscard]] std::vector<ExceptionRow> goTrayExceptionsList();
 // Empty on success, else the message to show the person.
 [[nodiscard]] std::string goTrayExceptionAdd(std::string_view app, std::string_view word);
 // The entry of exactly this application (no fall-back to "*"), ignoring case.

@@ -1,7 +1,6 @@
 #include "shell/exceptions_window.h"
 
-#include <algorithm>
-
+#include "log/format.h"
 #include "os/application.h"
 #include "os/handle.h"
 #include "shell/exceptions_actions.h"
@@ -66,21 +65,6 @@ std::string trimmedField(os::View* field) {
 
 }  // namespace
 
-std::vector<std::pair<std::string, std::string>> parseExceptionRows(std::string_view list) {
-  std::vector<std::pair<std::string, std::string>> rows;
-  size_t start = 0;
-  while (start <= list.size()) {
-    const size_t end = std::min(list.find('\n', start), list.size());
-    const std::string_view line = list.substr(start, end - start);
-    const size_t tab = line.find('\t');
-    if (tab != std::string_view::npos && line.find('\t', tab + 1) == std::string_view::npos) {
-      rows.emplace_back(line.substr(0, tab), line.substr(tab + 1));
-    }
-    start = end + 1;
-  }
-  return rows;
-}
-
 void exceptionsAction() {
   const os::AutoreleasePool pool;
   if (shellUi().exceptions.exceptionsWindow == nullptr) buildExceptionsWindow();
@@ -91,7 +75,7 @@ void exceptionsAction() {
 
 void reloadExceptionRows() {
   ExceptionsUi& ex = shellUi().exceptions;
-  ex.exceptionRows = parseExceptionRows(goTrayExceptionsList());
+  ex.exceptionRows = goTrayExceptionsList();
   if (ex.exceptionsTable != nullptr) os::tableViewReloadData(ex.exceptionsTable);
 }
 
@@ -131,7 +115,7 @@ std::string exceptionObjectValue(std::string_view columnIdentifier, int64_t row)
   const auto& rows = shellUi().exceptions.exceptionRows;
   if (row < 0 || row >= static_cast<int64_t>(rows.size())) return {};
   const auto& r = rows[static_cast<size_t>(row)];
-  return columnIdentifier == "app" ? r.first : r.second;
+  return escapeControls(columnIdentifier == "app" ? r.first : r.second);
 }
 
 }  // namespace vyx::ui

@@ -9,8 +9,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <utility>
-#include <vector>
 
 namespace vyx::ui {
 
@@ -19,13 +17,9 @@ void reloadExceptionRows();
 void exceptionAddAction();
 void exceptionRemoveAction();
 
-// The table's data source.
+// The table's data source. A cell shows control characters escaped, so that
+// "ghbdtn\nvbh" is not taken for a second "ghbdtn".
 [[nodiscard]] int64_t numberOfExceptionRows();
 [[nodiscard]] std::string exceptionObjectValue(std::string_view columnIdentifier, int64_t row);
-
-// The rows of a list in the transfer format: each line split at its TABs
-// becomes a row only when it has exactly two parts.
-[[nodiscard]] std::vector<std::pair<std::string, std::string>> parseExceptionRows(
-    std::string_view list);
 
 }  // namespace vyx::ui

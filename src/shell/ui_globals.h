@@ -45,7 +45,7 @@ struct ExceptionsUi {
   os::View* exceptionsTable = nullptr;
   os::View* appField = nullptr;
   os::View* wordField = nullptr;
-  std::vector<std::pair<std::string, std::string>> exceptionRows;  // (application, word)
+  std::vector<std::pair<std::string, std::string>> exceptionRows;  // (application, word) as stored
 };
 
 struct OnboardingUi {

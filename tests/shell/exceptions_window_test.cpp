@@ -143,15 +143,14 @@ TEST(ExceptionsWindow, AddingTrimsTheFieldsAndRefusesWhatCannotBeStored) {
        {{"com.apple.Notes", "two words"}}},
       {"empty word", "com.apple.Notes", " \t\n ", kCheckFields, {}, {}},
       {"empty application", "  ", "ghbdtn", kCheckFields, {}, {}},
-      // What the list's format cannot carry: stored, but a line with a
-      // second TAB is dropped, and an LF splits an entry.
-      {"TAB inside", "com.a\tb", "x", "", {{"com.a\tb", "x"}}, {}},
+      // Listed whole, shown with the control character escaped.
+      {"TAB inside", "com.a\tb", "x", "", {{"com.a\tb", "x"}}, {{"com.a\\tb", "x"}}},
       {"LF inside",
        "com.apple.Notes",
        "a\nb",
        "",
        {{"com.apple.Notes", "a\nb"}},
-       {{"com.apple.Notes", "a"}}},
+       {{"com.apple.Notes", "a\\nb"}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -196,6 +195,25 @@ TEST(ExceptionsWindow, RemovingTakesExactlyTheSelectedRow) {
   EXPECT_TRUE(d.selectTableRow(t.id, 0));
   EXPECT_TRUE(d.clickButton(t.id, "Удалить выбранное"));
   EXPECT_EQ(t.rows(), (Rows{{"*", "ghbdtn"}}));
+  // A word with a line break (a hand-edited file) is a row of its own, and
+  // removing it leaves the plain word that follows it.
+  ExceptionStore& store = *t.rig.app->store();
+  store.Clear();
+  EXPECT_TRUE(store.Add("com.apple.TextEdit", "ghbdtn\nvbh").ok());
+  EXPECT_TRUE(store.Add("com.apple.TextEdit", "a\tb").ok());
+  EXPECT_TRUE(store.Add("com.apple.TextEdit", "ghbdtn").ok());
+  EXPECT_TRUE(d.clickStatusMenuItem({"Исключения…"}));
+  EXPECT_EQ(t.rows(), (Rows{{"com.apple.TextEdit", "ghbdtn\\nvbh"},
+                            {"com.apple.TextEdit", "a\\tb"},
+                            {"com.apple.TextEdit", "ghbdtn"}}));
+  EXPECT_TRUE(d.selectTableRow(t.id, 0));
+  EXPECT_TRUE(d.clickButton(t.id, "Удалить выбранное"));
+  EXPECT_EQ(t.storeRows(),
+            (Rows{{"com.apple.TextEdit", "a\tb"}, {"com.apple.TextEdit", "ghbdtn"}}));
+  EXPECT_TRUE(d.selectTableRow(t.id, 0));
+  EXPECT_TRUE(d.clickButton(t.id, "Удалить выбранное"));
+  EXPECT_EQ(t.storeRows(), (Rows{{"com.apple.TextEdit", "ghbdtn"}}));
+  EXPECT_EQ(t.rows(), t.storeRows());
   EXPECT_FALSE(d.currentAlert());
 }
 
