@@ -1,16 +1,20 @@
 // Any bytes as config.yaml: loading must not crash, and whatever settings it
 // produced must save and load back, from the file on disk, to the very same
 // settings with no error (a hand-edited file, then the menu's save, then the
-// next start).
+// next start); a file that did not load is kept aside, byte for byte.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 
+#include "log/logger.h"
 #include "store/config.h"
 
 namespace {
@@ -18,8 +22,15 @@ std::string configDir;
 std::string configFile;
 
 void removeConfigDir() {
-  std::remove(configFile.c_str());
-  ::rmdir(configDir.c_str());
+  std::error_code ignored;
+  std::filesystem::remove_all(configDir, ignored);
+}
+
+std::string readBack(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
 }
 }  // namespace
 
@@ -34,6 +45,8 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
   // Before any input runs, on the only thread there is.
   ::setenv("VYX_CONFIG_DIR", dir, 1);  // NOLINT(concurrency-mt-unsafe)
   ::unsetenv("PELORANT_CONFIG_DIR");   // NOLINT(concurrency-mt-unsafe)
+  // Every damaged input is kept aside with a line in the log; no need to see it.
+  vyx::setLogFd(::open("/dev/null", O_WRONLY | O_CLOEXEC));
   configDir = dir;
   configFile = configDir + "/config.yaml";
   std::atexit(removeConfigDir);
@@ -45,8 +58,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::ofstream out(configFile, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   }
+  const std::string kept = configFile + ".corrupt.bak";
+  std::remove(kept.c_str());
   const vyx::LoadedConfig first = vyx::LoadConfig();
   if (!vyx::SaveConfig(*first.config)) __builtin_trap();
+  if (first.error && readBack(kept) != std::string(reinterpret_cast<const char*>(data), size)) {
+    __builtin_trap();
+  }
   const vyx::LoadedConfig back = vyx::LoadConfig();
   const vyx::Config& a = *first.config;
   const vyx::Config& b = *back.config;

@@ -1,6 +1,9 @@
 #include "store/config.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
+#include <filesystem>
 #include <mutex>
 
 #include "log/logger.h"
@@ -48,16 +51,21 @@ LoadedConfig LoadConfig() {
   Result<std::string> text = readFile(path, kConfigMaxBytes);
   if (!text) {
     // A file that exists but cannot be read is still the user's: it is left
-    // alone (SaveConfig will not overwrite one that is too large or not a
-    // file), and only a missing one is created.
+    // alone (SaveConfig will not replace one that is too large or not a
+    // file, and keeps any other aside first), and only a missing one is
+    // created.
     if (text.error().sysErrno() == ENOENT) {
       (void)SaveConfig(*out.config);
     } else {
       logf("config: %v — using the defaults", text.error());
+      out.config->keepFileAside = true;
     }
     return out;
   }
-  if (Status s = decodeConfig(*text, *out.config); !s) out.error = s.error();
+  if (Status s = decodeConfig(*text, *out.config); !s) {
+    out.error = s.error();
+    out.config->keepFileAside = true;
+  }
   return out;
 }
 
@@ -66,7 +74,31 @@ Status SaveConfig(const Config& config) {
   if (Status s = mkdirAll(parentDir(path), 0700); !s) return s;
   Result<std::string> text = encodeConfig(config);
   if (!text) return text.error();
-  return writeFile(path, *text, 0600, kConfigMaxBytes);
+  struct stat st {};
+  bool exists = ::stat(path.c_str(), &st) == 0;
+  // What is not a file, or far too large, is never replaced.
+  if (exists) {
+    if (Status s = checkStoredFile("write", path, st, kConfigMaxBytes); !s) return s;
+  }
+  if (config.keepFileAside.load()) {
+    Result<std::string> kept = keepAside(path);
+    if (!kept && kept.error().sysErrno() != ENOENT) {
+      return Error::wrap("keep " + path + " aside", kept.error());
+    }
+    if (kept) logf("config: kept the settings that could not be loaded as %s", *kept);
+    config.keepFileAside = false;
+    exists = false;
+  }
+  // A symbolic link (settings kept with the user's other dotfiles) stays one:
+  // the file it leads to is replaced.
+  std::string target = path;
+  if (exists) {
+    std::error_code ec;
+    const std::filesystem::path resolved = std::filesystem::canonical(path, ec);
+    if (!ec) target = resolved.string();
+  }
+  // An existing file keeps its mode; a new one is private.
+  return writeFileAtomic(target, *text, exists ? st.st_mode & 0777 : 0600, kConfigMaxBytes);
 }
 
 }  // namespace vyx

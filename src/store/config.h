@@ -9,6 +9,7 @@
 // mu is innermost: nothing else is locked while it is held.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -29,6 +30,10 @@ struct Config {
   // Substrings of bundle identifiers that are never corrected, in the case
   // they were read or added.
   std::vector<std::string> ExcludedApps{"idea"};
+  // Set by LoadConfig when config.yaml exists but was not loaded (it does not
+  // parse, or could not be read): the first save keeps that file aside
+  // before writing, so the user's settings are never lost. Main thread only.
+  mutable std::atomic<bool> keepFileAside{false};
 
   // Whether app contains one of the entries, ignoring case.
   [[nodiscard]] bool IsAppExcluded(std::string_view app) const;
@@ -58,7 +63,10 @@ struct LoadedConfig {
 // Reads configPath() over the defaults. A missing file is created with the
 // defaults; an unreadable one is left alone and the defaults are used.
 [[nodiscard]] LoadedConfig LoadConfig();
-// Writes the record to configPath() (directory 0700, new file 0600).
+// Writes the record to configPath() (directory 0700, a new file 0600, an
+// existing one keeps its mode) through a temporary file and a rename: on any
+// failure the file on disk stays as it was. A file that was not loaded is
+// first kept aside (keepAside); when that fails nothing is written.
 [[nodiscard]] Status SaveConfig(const Config& config);
 
 // The YAML text of the record, in the file's layout (takes the read lock).

@@ -15,6 +15,11 @@ namespace vyx {
 
 namespace {
 
+// The most the excluded applications may take once read. Aliases let a small
+// file name one long text thousands of times; without aliases a file within
+// its own size limit never comes near this.
+constexpr size_t kMaxListBytes = size_t{1} << 20;
+
 // The characters a YAML stream may hold: tab, line breaks and printable
 // ones. The parser mangles the others (a NUL byte becomes a broken one).
 bool yamlPrintableChar(char32_t c) {
@@ -106,10 +111,17 @@ class Decoder final {
       return;
     }
     std::vector<std::string> list;
+    size_t bytes = 0;
     for (const YAML::Node& item : v) {
       if (item.IsNull()) {
         list.emplace_back();
       } else if (item.IsScalar() && isValidUtf8(item.Scalar())) {
+        bytes += item.Scalar().size();
+        if (bytes > kMaxListBytes) {
+          problem(sformat("line %d: excluded_apps take more than 1 MiB once aliases are expanded",
+                          lineOf(v)));
+          return;
+        }
         list.push_back(item.Scalar());
       } else {
         fail(item, "string");

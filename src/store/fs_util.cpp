@@ -198,9 +198,17 @@ Status writeFileAtomic(const std::string& path, std::string_view data, mode_t mo
     if (::unlink(tmp.c_str()) != 0 && errno != ENOENT) return pathError("remove", tmp, errno);
     Fd fd(::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
     if (fd.get() < 0) return pathError("open", tmp, errno);
-    if (Status s = writeAll(fd.get(), data, tmp); !s) return s;
-    if (::fsync(fd.get()) != 0) return pathError("sync", tmp, errno);
-    if (Status s = closeFd(fd, tmp); !s) return s;
+    Status written = [&]() -> Status {
+      if (::fchmod(fd.get(), mode) != 0) return pathError("chmod", tmp, errno);
+      if (Status s = writeAll(fd.get(), data, tmp); !s) return s;
+      if (::fsync(fd.get()) != 0) return pathError("sync", tmp, errno);
+      return closeFd(fd, tmp);
+    }();
+    if (!written) {
+      // On a full disk the part written only takes the space the next save needs.
+      (void)::unlink(tmp.c_str());
+      return written;
+    }
   }
   if (Status s = renamePath(tmp, path); !s) return s;
   // Makes the rename itself durable; a directory that cannot be synced (some
@@ -208,6 +216,21 @@ Status writeFileAtomic(const std::string& path, std::string_view data, mode_t mo
   Fd dir(::open(parentDir(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dir.get() >= 0) (void)::fsync(dir.get());
   return {};
+}
+
+Result<std::string> keepAside(const std::string& path) {
+  constexpr int kNumbered = 9;
+  std::string target = path + ".corrupt.bak";
+  Status moved = renamePath(path, target);
+  for (int n = 1; !moved && moved.error().sysErrno() != ENOENT && n <= kNumbered; ++n) {
+    // A numbered name is only taken while free: it may hold an earlier keep.
+    target = path + ".corrupt." + std::to_string(n) + ".bak";
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) == 0) continue;
+    moved = renamePath(path, target);
+  }
+  if (!moved) return moved.error();
+  return target;
 }
 
 Status renamePath(const std::string& from, const std::string& to) {

@@ -36,12 +36,19 @@ namespace vyx {
 // not written: what is written can always be read back.
 [[nodiscard]] Status writeFile(const std::string& path, std::string_view data, mode_t mode,
                                size_t maxBytes);
-// Writes path.tmp (made afresh, exclusively, never through a symbolic link),
-// flushes it to disk, renames it over path and flushes the directory, so a
-// crash leaves the old file or the new one, never a torn one. Data over
-// maxBytes is not written.
+// Writes path.tmp (made afresh, exclusively, never through a symbolic link,
+// with exactly mode whatever the umask), flushes it to disk, renames it over
+// path and flushes the directory, so a crash or a full disk leaves the old
+// file or the new one, never a torn one. A temporary file that could not be
+// written whole is removed. Data over maxBytes is not written.
 [[nodiscard]] Status writeFileAtomic(const std::string& path, std::string_view data, mode_t mode,
                                      size_t maxBytes);
+// Moves a file that could not be loaded out of the way, keeping it for the
+// user: to path.corrupt.bak (replacing an older one), or, when something
+// that cannot be replaced stands there, to the first free
+// path.corrupt.N.bak. Returns the name it now has; on failure the file is
+// still at path.
+[[nodiscard]] Result<std::string> keepAside(const std::string& path);
 [[nodiscard]] Status renamePath(const std::string& from, const std::string& to);
 [[nodiscard]] Status chmodPath(const std::string& path, mode_t mode);
 // The names in a directory, sorted.

@@ -1,4 +1,12 @@
+#include <gmock/gmock.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
 #include <filesystem>
+#include <functional>
 
 #include "store/config.h"
 #include "store_fixture.h"
@@ -13,6 +21,53 @@ using testing::StoreTest;
 using testing::writeText;
 
 using Apps = std::vector<std::string>;
+
+// Runs fn where reading a file takes its read permission: in a child
+// process that, when this one is root, becomes "nobody" and owns tree. The
+// answer is fn's: empty, or what went wrong.
+std::string asUnprivileged(const std::string& tree, const std::function<std::string()>& fn) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (::geteuid() == 0) {
+      constexpr uid_t kNobody = 65534;
+      std::error_code ec;
+      bool owned = ::chown(tree.c_str(), kNobody, kNobody) == 0;
+      for (const auto& e : std::filesystem::recursive_directory_iterator(tree, ec)) {
+        owned = owned && ::lchown(e.path().c_str(), kNobody, kNobody) == 0;
+      }
+      if (!owned || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(2);
+    }
+    const std::string problem = fn();
+    if (!problem.empty()) std::fprintf(stderr, "%s\n", problem.c_str());
+    ::_exit(problem.empty() ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return {};
+  return "the unprivileged run failed (status " + std::to_string(status) + ")";
+}
+
+// A disk that fills up bytes into any file written, for one scope.
+class FullDisk final {
+ public:
+  explicit FullDisk(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &saved_);
+    const rlimit limited{bytes, saved_.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &limited);
+    // Past the limit a write fails with EFBIG instead of ending the process.
+    previous_ = std::signal(SIGXFSZ, SIG_IGN);
+  }
+  ~FullDisk() {
+    ::setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, previous_);
+  }
+  FullDisk(const FullDisk&) = delete;
+  FullDisk& operator=(const FullDisk&) = delete;
+
+ private:
+  rlimit saved_{};
+  void (*previous_)(int) = nullptr;
+};
 
 class ConfigTest : public StoreTest {
  protected:
@@ -153,6 +208,80 @@ TEST_F(ConfigTest, UnreadableFileKeepsDefaultsAndIsNotOverwritten) {
   EXPECT_EQ(readText(file("config.yaml") + "/keep"), "x");
 }
 
+// A file that does not load is the user's work all the same: the program
+// runs on the defaults, and its first save moves the file aside, once,
+// before writing.
+TEST_F(ConfigTest, AFileThatDidNotLoadIsKeptAsideBeforeTheFirstSave) {
+  std::string aliases = "excluded_apps: [&a " + std::string(65536, 'x');
+  for (int i = 0; i < 40; ++i) aliases += ", *a";
+  aliases += "]\n";
+  struct Case {
+    const char* what;
+    std::string text;
+    std::string error;  // how the error begins; empty for none
+    bool unreadable;
+  };
+  const std::vector<Case> cases = {
+      {"a line indented by a tab", "min_word_length: 3\nexcluded_apps:\n    - com.a\n\t- com.b\n",
+       "yaml: line ", false},
+      {"aliases that expand past 1 MiB", aliases,
+       "yaml: unmarshal errors: line 1: excluded_apps take more than 1 MiB", false},
+      {"a file it may not read", "min_word_length: 3\n", "", true},
+  };
+  const std::string kept = file("config.yaml") + ".corrupt.bak";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    makeDir();
+    std::filesystem::remove(kept);
+    writeText(file("config.yaml"), c.text);
+    if (c.unreadable) ::chmod(file("config.yaml").c_str(), 0200);
+    testing::LogCapture log;
+    const auto run = [&]() -> std::string {
+      LoadedConfig loaded = LoadConfig();
+      if (loaded.error.has_value() != !c.error.empty()) return "error: unexpected presence";
+      if (loaded.error && loaded.error->message().rfind(c.error, 0) != 0) {
+        return "error: " + loaded.error->message();
+      }
+      if (loaded.config->MinWordLength != 2 || loaded.config->ExcludedApps != Apps{"idea"}) {
+        return "not the defaults";
+      }
+      // «Не исправлять в текущем приложении», twice.
+      for (const char* app : {"com.first", "com.second"}) {
+        if (!loaded.config->AddExcludedApp(app)) return "not added";
+        if (Status s = SaveConfig(*loaded.config); !s) return "save: " + s.error().message();
+      }
+      return {};
+    };
+    EXPECT_EQ(c.unreadable ? asUnprivileged(root_, run) : run(), "");
+    EXPECT_EQ(readText(kept), c.text);
+    LoadedConfig next = LoadConfig();
+    EXPECT_FALSE(next.error.has_value());
+    EXPECT_EQ(next.config->ExcludedApps, (Apps{"idea", "com.first", "com.second"}));
+    EXPECT_THAT(log.messages(),
+                ::testing::Contains("config: kept the settings that could not be loaded as " + kept)
+                    .Times(1));
+  }
+}
+
+// A full disk fails the save, and says so; the file keeps every byte it had.
+TEST_F(ConfigTest, ASaveThatCannotBeWrittenWholeLeavesTheFileAsItWas) {
+  LoadedConfig loaded = loadFrom("min_word_length: 3\nexcluded_apps: [com.a]\n");
+  ASSERT_FALSE(loaded.error.has_value());
+  const std::string before = readText(file("config.yaml"));
+  ASSERT_TRUE(
+      loaded.config->AddExcludedApp("org.example.TextEditor.with.a.rather.long.identifier"));
+  Status saved;
+  {
+    const FullDisk full(before.size() + 10);
+    saved = SaveConfig(*loaded.config);
+  }
+  ASSERT_FALSE(saved.ok());
+  EXPECT_NE(saved.error().message().find("File too large"), std::string::npos)
+      << saved.error().message();
+  EXPECT_EQ(readText(file("config.yaml")), before);
+  EXPECT_FALSE(testing::exists(file("config.yaml.tmp")));
+}
+
 TEST_F(ConfigTest, SaveWritesTheFixedLayoutAndKeepsAnExistingMode) {
   makeDir();
   writeText(file("config.yaml"), "theme: dark # gone at the first save\n");
@@ -183,6 +312,15 @@ TEST_F(ConfigTest, SaveWritesTheFixedLayoutAndKeepsAnExistingMode) {
   c.ExcludedApps.clear();
   ASSERT_TRUE(SaveConfig(c).ok());
   EXPECT_NE(readText(file("config.yaml")).find("\nexcluded_apps: []\n"), std::string::npos);
+
+  // Settings kept with the user's other dotfiles stay there, linked.
+  const std::string dotfile = root_ + "/dotfiles-config.yaml";
+  std::filesystem::rename(file("config.yaml"), dotfile);
+  std::filesystem::create_symlink(dotfile, file("config.yaml"));
+  c.MinWordLength = 5;
+  ASSERT_TRUE(SaveConfig(c).ok());
+  EXPECT_TRUE(std::filesystem::is_symlink(file("config.yaml")));
+  EXPECT_NE(readText(dotfile).find("min_word_length: 5\n"), std::string::npos);
 }
 
 // A hand-edited file may name characters by their escapes; after the menu
