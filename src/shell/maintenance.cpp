@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <string_view>
+#include <utility>
 
 #include "log/format.h"
 #include "log/logger.h"
@@ -53,7 +54,10 @@ std::string runMaintenanceAction(ExceptionStore& store, const CommandLineOptions
 }
 
 int runMaintenanceMode(const CommandLineOptions& options) {
-  auto opened = NewExceptionStore();
+  // A listing only looks: it never writes, not even over a damaged file.
+  ExceptionStoreOptions storeOptions;
+  storeOptions.readOnly = options.listExceptions;
+  auto opened = NewExceptionStore(std::move(storeOptions));
   if (!opened.ok()) logFatalf("exceptions store: %v", opened.error());
   ExceptionStore& store = *opened.value();
   writeStdout(runMaintenanceAction(store, options));

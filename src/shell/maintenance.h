@@ -22,7 +22,8 @@ namespace vyx {
 
 // Opens the store (a failure is the fatal line "exceptions store: %v"),
 // prints the action's result on standard output and closes the store, which
-// saves it. Returns the exit status.
+// saves it; a listing opens it only to read and never saves. Returns the
+// exit status.
 [[nodiscard]] int runMaintenanceMode(const CommandLineOptions& options);
 
 }  // namespace vyx

@@ -20,15 +20,20 @@ constexpr size_t kExceptionsMaxBytes = size_t{64} << 20;
 Result<std::shared_ptr<ExceptionStore>> NewExceptionStore(ExceptionStoreOptions options) {
   Result<std::string> dir = defaultConfigDir();
   if (!dir) return Error::wrap("resolve config dir", dir.error());
-  if (Status s = mkdirAll(*dir, 0700); !s) return Error::wrap("mkdir config", s.error());
+  const bool readOnly = options.readOnly;
+  if (!readOnly) {
+    if (Status s = mkdirAll(*dir, 0700); !s) return Error::wrap("mkdir config", s.error());
+  }
   auto store = std::make_shared<ExceptionStore>(
       ExceptionStore::Key{}, joinPath({*dir, "exceptions.json"}), std::move(options));
-  if (Status s = store->load(); !s) {
-    // No saver ran, and none may write over the file it could not read.
+  const Status loaded = store->load();
+  if (!loaded || readOnly) {
+    // No saver runs: none may write over a file it could not load, nor a
+    // store that only looks.
     std::call_once(store->closeOnce, [] {});
-    return s.error();
   }
-  store->saver = std::thread([raw = store.get()] { raw->persistLoop(); });
+  if (!loaded) return loaded.error();
+  if (!readOnly) store->saver = std::thread([raw = store.get()] { raw->persistLoop(); });
   return store;
 }
 
@@ -41,8 +46,12 @@ Status ExceptionStore::load() {
   if (text->empty()) return {};
   Result<ExceptionsFile> file = decodeExceptionsFile(*text);
   if (!file) {
-    // Kept for the user to inspect or repair; the store starts afresh.
-    (void)renamePath(path, path + ".corrupt.bak");
+    if (options.readOnly) return {};
+    // Kept for the user to inspect or repair; the store starts afresh. A
+    // file that cannot be moved must not be saved over either.
+    if (Result<std::string> kept = keepAside(path); !kept && kept.error().sysErrno() != ENOENT) {
+      return Error::wrap(path + " does not load and cannot be moved aside", kept.error());
+    }
     return {};
   }
   std::unique_lock lock(mu);

@@ -47,6 +47,9 @@ struct ExceptionStoreOptions {
   std::chrono::nanoseconds recheckEvery = std::chrono::hours(24);
   // Called on the saving thread after every save attempt, outside the lock.
   std::function<void(const Status&)> onSaved;
+  // Only for looking: the directory is not created, a damaged file stays
+  // where it is (the store starts empty), and nothing is ever saved.
+  bool readOnly = false;
 };
 
 class ExceptionStore final {
@@ -113,8 +116,9 @@ class ExceptionStore final {
 
 // Resolves the configuration directory, creates it (0700), loads
 // exceptions.json and starts the saver. A file that is not valid JSON of the
-// right shape is moved aside to exceptions.json.corrupt.bak and the store
-// starts empty; a file that cannot be read is an error.
+// right shape is moved aside (keepAside) and the store starts empty; a file
+// that cannot be read, or a damaged one that cannot be moved aside, is an
+// error: no store may write over what it could not load.
 [[nodiscard]] Result<std::shared_ptr<ExceptionStore>> NewExceptionStore(
     ExceptionStoreOptions options = {});
 

@@ -192,6 +192,43 @@ TEST_F(ExceptionStoreTest, UndecodableFileIsMovedAsideAndTheStoreStartsEmpty) {
   }
 }
 
+// A damaged file that cannot be moved out of the way is still the user's:
+// with no store nothing learns, and so nothing ever saves over it.
+TEST_F(ExceptionStoreTest, ADamagedFileThatCannotBeMovedAsideIsNeverWrittenOver) {
+  const std::string bad = R"({"entries": [{"word": "x", "added": "soon"}]})";
+  const auto occupy = [&](const std::string& name) {
+    std::filesystem::remove(file(name));
+    std::filesystem::create_directories(file(name) + "/inside");
+  };
+  occupy("exceptions.json.corrupt.bak");
+  auto moved = openWith(bad);
+  ASSERT_NE(moved, nullptr);
+  EXPECT_EQ(readText(file("exceptions.json.corrupt.1.bak")), bad) << "the first free number";
+  moved.reset();
+
+  for (int n = 1; n <= 9; ++n) occupy("exceptions.json.corrupt." + std::to_string(n) + ".bak");
+  writeText(file("exceptions.json"), bad);
+  Result<std::shared_ptr<ExceptionStore>> stuck = NewExceptionStore();
+  ASSERT_FALSE(stuck.ok());
+  EXPECT_EQ(stuck.error().message().rfind(
+                file("exceptions.json") + " does not load and cannot be moved aside: rename ", 0),
+            0u)
+      << stuck.error().message();
+  EXPECT_EQ(readText(file("exceptions.json")), bad);
+
+  // A store that only looks moves nothing and never saves.
+  std::filesystem::remove_all(file("exceptions.json.corrupt.1.bak"));
+  ExceptionStoreOptions looking;
+  looking.readOnly = true;
+  Result<std::shared_ptr<ExceptionStore>> looked = NewExceptionStore(looking);
+  ASSERT_TRUE(looked.ok()) << looked.error().message();
+  EXPECT_TRUE((*looked)->List().empty());
+  ASSERT_TRUE((*looked)->Add("com.a", "word").ok());
+  (*looked)->Close();
+  EXPECT_EQ(readText(file("exceptions.json")), bad);
+  EXPECT_FALSE(exists(file("exceptions.json.corrupt.1.bak")));
+}
+
 TEST_F(ExceptionStoreTest, OpenFailuresLeaveNoStoreAndTouchNothing) {
   // The file's place is taken by a directory: it exists but cannot be read.
   std::filesystem::create_directories(file("exceptions.json"));

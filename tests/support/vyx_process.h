@@ -38,6 +38,14 @@ extern char** environ;  // NOLINT(readability-redundant-declaration)
 
 namespace vyx::testing {
 
+// The whole file, or "" when it cannot be read.
+inline std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
 struct VyxLaunch {
 #ifdef VYX_BINARY
   std::string binary = VYX_BINARY;
@@ -202,13 +210,6 @@ class VyxProcess final {
       return value == std::string::npos ? fallback : line.substr(value);
     }
     return fallback;
-  }
-
-  static std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
   }
 
   TempDir dir_;

@@ -20,7 +20,6 @@
 #include <nlohmann/json.hpp>
 #include <random>
 #include <set>
-#include <sstream>
 #include <thread>
 
 #include "soak_options.h"
@@ -41,12 +40,7 @@ const std::array<const char*, 12> kWords = {"привет",  "работа", "ч
                                             "сегодня", "погода", "вечером", "помощь",
                                             "встреча", "хорошо", "быстро",  "письмо"};
 
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+using testing::readFile;
 
 // The (app, word) pairs of the file, or nothing when it is not whole JSON
 // of the exceptions' shape.
