@@ -3,11 +3,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
 #include <string_view>
 #include <utility>
 
 #include "log/format.h"
 #include "log/logger.h"
+#include "store/instance_lock.h"
 #include "store/wall_time.h"
 
 namespace vyx {
@@ -54,9 +56,22 @@ std::string runMaintenanceAction(ExceptionStore& store, const CommandLineOptions
 }
 
 int runMaintenanceMode(const CommandLineOptions& options) {
-  // A listing only looks: it never writes, not even over a damaged file.
+  // A listing only looks, so it runs beside the program. A change made
+  // beside it would be undone by the program's next save, so it is refused
+  // then; it holds the lock itself until its own save is done.
+  const bool changes = !options.listExceptions;
+  std::optional<InstanceLock> lock;
+  if (changes) {
+    Result<InstanceLock> locked = lockConfigDir();
+    if (locked.ok()) {
+      lock = std::move(locked).value();
+    } else if (heldElsewhere(locked.error())) {
+      logFatalLine("Vyx is running: quit it first, then run this again");
+    }
+    // Where no lock can be had at all, the change goes ahead unguarded.
+  }
   ExceptionStoreOptions storeOptions;
-  storeOptions.readOnly = options.listExceptions;
+  storeOptions.readOnly = !changes;
   auto opened = NewExceptionStore(std::move(storeOptions));
   if (!opened.ok()) logFatalf("exceptions store: %v", opened.error());
   ExceptionStore& store = *opened.value();

@@ -22,8 +22,9 @@ namespace vyx {
 
 // Opens the store (a failure is the fatal line "exceptions store: %v"),
 // prints the action's result on standard output and closes the store, which
-// saves it; a listing opens it only to read and never saves. Returns the
-// exit status.
+// saves it. A listing opens it only to read and never saves; a change is
+// refused (fatal) while Vyx runs on the same configuration directory.
+// Returns the exit status.
 [[nodiscard]] int runMaintenanceMode(const CommandLineOptions& options);
 
 }  // namespace vyx

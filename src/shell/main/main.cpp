@@ -34,6 +34,7 @@
 #include "store/config.h"
 #include "store/custom_dict.h"
 #include "store/exception_store.h"
+#include "store/instance_lock.h"
 
 namespace vyx {
 
@@ -102,6 +103,13 @@ int runProgram(SimPlatform& platform) {
   if (!cfg.Enabled) {
     logLine("Disabled in config, exiting");
     return 0;
+  }
+
+  // Held until the process ends; the system lets go of it then.
+  Result<InstanceLock> lock = lockConfigDir();
+  if (!lock.ok()) {
+    if (heldElsewhere(lock.error())) logFatalLine("Vyx is already running: quit it first");
+    logf("instance lock: %v — going on without it", lock.error());
   }
 
   std::shared_ptr<ExceptionStore> store;
