@@ -142,5 +142,27 @@ TEST(ProgramStartup, WithoutAccessibilityItWaitsAndStartsOnceGrantedThenQuitsFro
   EXPECT_TRUE(std::filesystem::exists(vyx.configFile("exceptions.json")));
 }
 
+// With nobody left to read its log (vyx 2>&1 | head), Vyx keeps working, and
+// a signal still ends it in order, with its final save.
+TEST(ProgramStartup, ALogThatNobodyReadsCostsTheLinesNotTheProgram) {
+  const TempDir dir;
+  std::ofstream(dir.file("exceptions.json"))
+      << R"({"entries":[{"app":"*","word":"ghbdtn","added":"2025-01-01T00:00:00Z","hit_count":1}]})";
+  VyxProcess vyx(
+      {.args = {"-verbose"}, .trusted = true, .configDir = dir.path(), .stderrReaderGone = true});
+  DesktopClient client = vyx.connect();
+  ASSERT_TRUE(waitForEnabledTap(client));
+  // A learned exception: each word is left alone, and its count goes up.
+  client.typeAsPerson("ghbdtn ghbdtn ghbdtn ");
+  ASSERT_TRUE(client.waitIdle());
+  EXPECT_EQ(client.text(kTextEdit), "ghbdtn ghbdtn ghbdtn ");
+
+  ASSERT_TRUE(vyx.waitForSignalWatcher());
+  vyx.sendSignal(SIGTERM);
+  EXPECT_EQ(vyx.waitExit(), 0);
+  const std::string saved = readFile(dir.file("exceptions.json"));
+  EXPECT_NE(saved.find("\"hit_count\": 4"), std::string::npos) << saved;
+}
+
 }  // namespace
 }  // namespace vyx::testing

@@ -58,6 +58,9 @@ struct VyxLaunch {
   // Empty: a fresh directory inside the process's temporary one.
   std::optional<std::string> configDir{};
   std::vector<std::pair<std::string, std::string>> env{};  // set on top
+  // Standard error is a pipe whose reader is gone (vyx 2>&1 | head, once
+  // head has ended): nothing of the log can be read back.
+  bool stderrReaderGone = false;
 };
 
 class VyxProcess final {
@@ -160,10 +163,21 @@ class VyxProcess final {
     const std::string out = dir_.file("stdout");
     const std::string err = dir_.file("stderr");
     posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int pipeFds[2] = {-1, -1};
+    if (launch.stderrReaderGone) {
+      // Both ends close at exec; only the copy on 2 stays open, in the child.
+      if (::pipe2(pipeFds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
+      posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 2);
+    } else {
+      posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                       0600);
+    }
     const int rc = ::posix_spawn(&pid_, launch.binary.c_str(), &actions, nullptr,
                                  pointers(argv).data(), pointers(env).data());
     posix_spawn_file_actions_destroy(&actions);
+    for (const int fd : pipeFds) {
+      if (fd >= 0) ::close(fd);
+    }
     if (rc != 0) throw std::runtime_error("cannot start " + launch.binary);
   }
 

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -46,6 +47,20 @@ std::function<void()> customDictStop;
 namespace {
 
 constexpr std::chrono::seconds kCustomDictInterval{1};
+
+extern "C" void onBrokenPipe(int /*signo*/) {}
+
+// A reader of the log or of a listing that went away (vyx 2>&1 | head) must
+// cost the lines written there, never the program and its final save: the
+// write then fails with EPIPE and is dropped. A handler that does nothing,
+// unlike ignoring the signal, is not passed on to programs started later.
+void surviveBrokenPipes() {
+  struct sigaction action {};
+  action.sa_handler = onBrokenPipe;
+  action.sa_flags = SA_RESTART;
+  sigemptyset(&action.sa_mask);
+  (void)::sigaction(SIGPIPE, &action, nullptr);
+}
 
 void writeStderr(std::string_view text) {
   while (!text.empty()) {
@@ -173,6 +188,7 @@ int runProgram(SimPlatform& platform) {
 
 int main(int argc, char** argv) {
   using vyx::ParsedCommandLine;
+  vyx::surviveBrokenPipes();
   const std::string_view program = argc > 0 ? argv[0] : "vyx";
   const std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   const ParsedCommandLine parsed = vyx::parseCommandLine(args);
