@@ -69,10 +69,8 @@ Json DesktopClient::call(const std::string& op, Json args) {
     done += static_cast<size_t>(n);
   }
   for (;;) {
-    const size_t nl = pending_.find('\n');
-    if (nl != std::string::npos) {
-      Json reply = Json::parse(pending_.substr(0, nl), nullptr, false);
-      pending_.erase(0, nl + 1);
+    if (const std::optional<std::string> line = pending_.next()) {
+      Json reply = Json::parse(*line, nullptr, false);
       if (reply.is_discarded()) throw ControlError(op + ": malformed reply");
       if (reply.value("id", int64_t{-1}) != id) continue;  // a stale reply
       if (!reply.value("ok", false)) throw ControlError(reply.value("error", op + ": refused"));

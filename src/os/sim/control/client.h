@@ -72,7 +72,7 @@ class DesktopClient final {
   explicit DesktopClient(int fd) : fd_(fd) {}
   int fd_ = -1;
   int64_t nextId_ = 1;
-  std::string pending_;
+  LineBuffer pending_;
 };
 
 }  // namespace vyx::os::sim

@@ -8,19 +8,18 @@
 #pragma once
 
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 
+#include "os/sim/control/request.h"
 #include "os/sim/desktop.h"
 #include "os/views.h"
 
 namespace vyx::os::sim {
 
-inline constexpr int kControlProtocolVersion = 1;
 // The environment variable that names the socket a program serves its
 // desktop on.
 inline constexpr const char* kControlSocketEnv = "VYX_SIM_SOCKET";
-
-using Json = nlohmann::json;
 
 // One line of the protocol; invalid UTF-8 in texts is replaced, never fatal.
 [[nodiscard]] std::string encodeLine(const Json& message);

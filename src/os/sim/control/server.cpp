@@ -1,14 +1,15 @@
 #include "os/sim/control/server.h"
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <functional>
 #include <map>
+#include <optional>
 
 #include "text/utf8.h"
 
@@ -307,22 +308,17 @@ const std::map<std::string, Handler, std::less<>>& handlers() {
 }  // namespace
 
 Json ControlServer::handle(Desktop& desktop, const Json& request) {
-  if (!request.is_object() || !request.contains("op") || !request.at("op").is_string()) {
-    return Json{{"ok", false}, {"error", "request without an op"}};
-  }
-  if (request.value("v", kControlProtocolVersion) != kControlProtocolVersion) {
-    return Json{{"ok", false}, {"error", "unsupported protocol version"}};
-  }
+  if (std::string why = envelopeError(request); !why.empty()) return refusal(why);
   const auto& op = request.at("op").get_ref<const std::string&>();
   const auto it = handlers().find(op);
-  if (it == handlers().end()) return Json{{"ok", false}, {"error", "unknown op: " + op}};
+  if (it == handlers().end()) return refusal("unknown op: " + op);
   try {
     Json reply = it->second(desktop, request);
     reply["ok"] = true;
     return reply;
   } catch (const std::exception& e) {
     // Malformed arguments: the driver's mistake, reported back to it.
-    return Json{{"ok", false}, {"error", std::string(op) + ": " + e.what()}};
+    return refusal(op + ": " + e.what());
   }
 }
 
@@ -332,22 +328,30 @@ Result<std::unique_ptr<ControlServer>> ControlServer::start(Desktop& desktop,
   if (path.empty() || path.size() >= sizeof(addr.sun_path)) {
     return Error("control socket path is empty or too long: " + path);
   }
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0) {
+    if (!S_ISSOCK(st.st_mode))
+      return Error("control socket " + path + ": exists and is not a socket");
+    ::unlink(path.c_str());  // an earlier run's
+  }
   const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return Error::fromErrno("control socket", errno);
   addr.sun_family = AF_UNIX;
   std::memcpy(addr.sun_path, path.data(), path.size());
-  ::unlink(path.c_str());
+  // The mode is set between bind and listen: nobody can connect before
+  // listen, so nobody gets in under the umask's mode.
   if (::bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)) != 0 ||
-      ::listen(fd, 8) != 0) {
+      ::chmod(path.c_str(), 0600) != 0 || ::lstat(path.c_str(), &st) != 0 || ::listen(fd, 8) != 0) {
     const int err = errno;
     ::close(fd);
     return Error::fromErrno("control socket " + path, err);
   }
-  return std::unique_ptr<ControlServer>(new ControlServer(desktop, path, fd));  // NOLINT
+  return std::unique_ptr<ControlServer>(  // NOLINT: the constructor is private
+      new ControlServer(desktop, path, fd, st.st_dev, st.st_ino));
 }
 
-ControlServer::ControlServer(Desktop& desktop, std::string path, int listenFd)
-    : desktop_(desktop), path_(std::move(path)), listenFd_(listenFd) {
+ControlServer::ControlServer(Desktop& desktop, std::string path, int listenFd, dev_t dev, ino_t ino)
+    : desktop_(desktop), path_(std::move(path)), listenFd_(listenFd), dev_(dev), ino_(ino) {
   acceptor_ = std::thread([this] { acceptLoop(); });
 }
 
@@ -356,34 +360,25 @@ ControlServer::~ControlServer() {
   ::shutdown(listenFd_, SHUT_RDWR);
   if (acceptor_.joinable()) acceptor_.join();
   ::close(listenFd_);
-  std::vector<std::thread> threads;
+  std::list<Connection> connections;
   {
     const std::lock_guard lock(mu_);
-    for (const int fd : clients_) ::shutdown(fd, SHUT_RDWR);
-    threads.swap(threads_);
+    for (const Connection& c : connections_) {
+      if (c.fd >= 0) ::shutdown(c.fd, SHUT_RDWR);
+    }
+    connections.swap(connections_);
   }
-  for (auto& t : threads) t.join();
-  ::unlink(path_.c_str());
-}
-
-void ControlServer::acceptLoop() {
-  while (!stopping_.load()) {
-    const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-    if (fd < 0) {
-      if (errno == EINTR) continue;
-      return;
-    }
-    const std::lock_guard lock(mu_);
-    if (stopping_.load()) {
-      ::close(fd);
-      return;
-    }
-    clients_.push_back(fd);
-    threads_.emplace_back([this, fd] { serve(fd); });
+  for (Connection& c : connections) c.thread.join();
+  struct stat st {};
+  if (::lstat(path_.c_str(), &st) == 0 && st.st_dev == dev_ && st.st_ino == ino_) {
+    ::unlink(path_.c_str());
   }
 }
 
 namespace {
+
+constexpr std::string_view kLineTooLong = "request line longer than 1 MiB";
+
 bool writeAll(int fd, const std::string& data) {
   size_t done = 0;
   while (done < data.size()) {
@@ -394,32 +389,92 @@ bool writeAll(int fd, const std::string& data) {
   }
   return true;
 }
+
+std::string refusalLine(std::string_view reason) {
+  Json reply = refusal(reason);
+  reply["v"] = kControlProtocolVersion;
+  return encodeLine(reply);
+}
+
 }  // namespace
 
-void ControlServer::serve(int fd) {
-  std::string pending;
-  char chunk[4096];
-  for (;;) {
-    const size_t nl = pending.find('\n');
-    if (nl == std::string::npos) {
-      const ssize_t n = ::recv(fd, chunk, sizeof(chunk), 0);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      pending.append(chunk, static_cast<size_t>(n));
+void ControlServer::reapLocked() {
+  for (auto it = connections_.begin(); it != connections_.end();) {
+    if (!it->done) {
+      ++it;
       continue;
     }
-    const std::string line = pending.substr(0, nl);
-    pending.erase(0, nl + 1);
-    Json request = Json::parse(line, nullptr, false);
-    Json reply = request.is_discarded() ? Json{{"ok", false}, {"error", "not JSON"}}
-                                        : handle(desktop_, request);
+    it->thread.join();  // it only returns after marking itself done
+    it = connections_.erase(it);
+  }
+}
+
+void ControlServer::acceptLoop() {
+  while (!stopping_.load()) {
+    const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0) {
+      if (errno == EINTR || errno == ECONNABORTED) continue;
+      return;
+    }
+    const std::lock_guard lock(mu_);
+    if (stopping_.load()) {
+      ::close(fd);
+      return;
+    }
+    reapLocked();
+    if (connections_.size() >= kMaxClients) {
+      (void)writeAll(fd, refusalLine("too many connections"));
+      ::close(fd);
+      continue;
+    }
+    Connection& c = connections_.emplace_back();
+    c.fd = fd;
+    c.thread = std::thread([this, &c] { serve(c); });
+  }
+}
+
+bool ControlServer::answer(int fd, std::string_view line) {
+  if (line.size() > kMaxRequestLine) {
+    (void)writeAll(fd, refusalLine(kLineTooLong));
+    return false;
+  }
+  std::string out;
+  try {
+    ParsedRequest parsed = parseRequest(line);
+    Json reply = parsed.error.empty() ? handle(desktop_, parsed.request) : refusal(parsed.error);
     reply["v"] = kControlProtocolVersion;
-    if (request.is_object() && request.contains("id")) reply["id"] = request.at("id");
-    if (!writeAll(fd, encodeLine(reply))) break;
+    if (!parsed.id.is_null()) reply["id"] = std::move(parsed.id);
+    out = encodeLine(reply);
+  } catch (const std::exception& e) {
+    // Whatever else goes wrong costs this connection, never the program.
+    (void)writeAll(fd, refusalLine(std::string("internal error: ") + e.what()));
+    return false;
+  }
+  return writeAll(fd, out);
+}
+
+void ControlServer::serve(Connection& connection) {
+  const int fd = connection.fd;
+  LineBuffer lines;
+  char chunk[16384];
+  bool open = true;
+  while (open) {
+    if (const std::optional<std::string> line = lines.next()) {
+      open = answer(fd, *line);
+    } else if (lines.partial() > kMaxRequestLine) {
+      (void)writeAll(fd, refusalLine(kLineTooLong));
+      open = false;
+    } else {
+      const ssize_t n = ::recv(fd, chunk, sizeof(chunk), 0);
+      if (n < 0 && errno == EINTR) continue;
+      open = n > 0;
+      if (open) lines.append(chunk, static_cast<size_t>(n));
+    }
   }
   const std::lock_guard lock(mu_);
-  clients_.erase(std::remove(clients_.begin(), clients_.end(), fd), clients_.end());
   ::close(fd);
+  connection.fd = -1;
+  connection.done = true;
 }
 
 }  // namespace vyx::os::sim
