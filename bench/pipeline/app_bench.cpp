@@ -30,7 +30,7 @@ AppOps quietOps() {
   AppOps ops;
   ops.frontmostApp = [] { return std::string("com.apple.TextEdit"); };
   ops.trayEnabled = [] { return true; };
-  ops.replaceText = [](int64_t, const std::string&) { return Status(); };
+  ops.replaceText = [](int64_t, const std::string&, const std::string&) { return Status(); };
   return ops;
 }
 

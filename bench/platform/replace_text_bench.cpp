@@ -14,7 +14,7 @@ constexpr double kPausesMs = 90;
 
 std::chrono::duration<double, std::milli> timeReplace(const Pause& pause) {
   const auto t0 = std::chrono::steady_clock::now();
-  (void)replaceText(5, "hello", pause);
+  (void)replaceText(5, "hello", "com.apple.TextEdit", pause);
   return std::chrono::steady_clock::now() - t0;
 }
 
@@ -36,7 +36,8 @@ BENCHMARK(BM_ReplaceTextWork)->UseManualTime();
 void BM_ReplaceTextWithPauses(benchmark::State& state) {
   sim::Desktop desktop;
   std::vector<std::chrono::milliseconds> pauses;
-  (void)replaceText(5, "hello", [&](std::chrono::milliseconds d) { pauses.push_back(d); });
+  (void)replaceText(5, "hello", "com.apple.TextEdit",
+                    [&](std::chrono::milliseconds d) { pauses.push_back(d); });
   std::vector<double> overNs;
   double minTotalMs = 1e9;
   for (auto _ : state) {

@@ -20,7 +20,7 @@ namespace sim = os::sim;
 // Corrections that take no time: only the callback is measured.
 AppOps quietOps() {
   AppOps ops = bridgeAppOps();
-  ops.replaceText = [](int64_t, const std::string&) { return Status(); };
+  ops.replaceText = [](int64_t, const std::string&, const std::string&) { return Status(); };
   return ops;
 }
 

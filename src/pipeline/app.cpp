@@ -78,6 +78,10 @@ std::string App::frontmost() const {
   return ops.frontmostApp ? ops.frontmostApp() : std::string();
 }
 
+std::string App::frontmostNow() const {
+  return ops.frontmostAppNow ? ops.frontmostAppNow() : frontmost();
+}
+
 bool App::enabled() const {
   // Enabled never changes after loading, so it is read without the settings lock.
   return cfg.Enabled && (!ops.trayEnabled || ops.trayEnabled());

@@ -40,7 +40,10 @@ namespace vyx {
 // What the pipeline does to the system. The shell fills them with the
 // bridge's operations; tests with recording fakes. Any may be empty.
 struct AppOps {
-  std::function<Status(int64_t count, const std::string& text)> replaceText;
+  // Erases count characters and types text in app, the application the word
+  // was typed in; fails when it stopped because another one came to the
+  // front, having typed part of it or nothing.
+  std::function<Status(int64_t count, const std::string& text, const std::string& app)> replaceText;
   std::function<void(char32_t ch)> sendChar;
   std::function<void(uint16_t keycode, int64_t flags)> sendEnter;
   std::function<void(uint16_t keycode, char32_t ch, int64_t flags)> postKey;
@@ -48,6 +51,9 @@ struct AppOps {
   std::function<void(uint64_t token)> releaseMouse;
   std::function<void(bool on)> mouseGate;
   std::function<std::string()> frontmostApp;
+  // The application keys reach this very moment; frontmostApp, a cache,
+  // follows it a little later. Empty: frontmostApp stands in.
+  std::function<std::string()> frontmostAppNow;
   std::function<bool()> trayEnabled;
   std::function<void(Detector& detector)> convertSel;
 };
@@ -122,6 +128,8 @@ class App final {
   void synthesizeBoundary(const replacementJob& job) const;
   // Whether the job's application (when it has one) is no longer front.
   bool appChanged(const replacementJob& job, const std::string& front);
+  // Whether a key the worker posts for the job still reaches its application.
+  bool jobAppInFront(const replacementJob& job) const;
 
   // Held input.
   std::pair<bool, bool> deferWhileBusy(uint16_t keycode, char32_t ch, int64_t flags);
@@ -133,6 +141,7 @@ class App final {
   void postInjected(const deferredKey& key) const;
 
   std::string frontmost() const;
+  std::string frontmostNow() const;
   bool enabled() const;
 
   Config& cfg;

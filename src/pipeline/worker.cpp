@@ -51,24 +51,30 @@ bool App::appChanged(const replacementJob& job, const std::string& front) {
   return true;
 }
 
+bool App::jobAppInFront(const replacementJob& job) const {
+  return job.app.empty() || frontmostNow() == job.app;
+}
+
 void App::runReplacementJob(const replacementJob& job) {
   if (job.kind == jobKindSelection) {
     runSelectionJob(job);
     return;
   }
   const std::lock_guard replaceLock(replaceMu);
-  const std::string front = frontmost();
-  if (appChanged(job, front)) return;
+  if (appChanged(job, frontmost())) return;
   const InjectingScope injectingScope;
 
   if (contextGen.load() != job.generation) {
     metricQueueDrops.fetch_add(1);
     vlog("skip_reason: %s", "stale-generation");
-    if (job.kind == jobKindFix && job.boundary != 0) synthesizeBoundary(job);
+    if (job.kind == jobKindFix && job.boundary != 0 && jobAppInFront(job)) synthesizeBoundary(job);
     return;
   }
 
-  if (ops.replaceText) (void)ops.replaceText(job.deleteChars, job.text);
+  // A correction stopped part-way, or never begun, because another
+  // application came to the front: the screen holds no fix to count,
+  // revert or complete, and that application gets no key of it.
+  if (ops.replaceText && !ops.replaceText(job.deleteChars, job.text, job.app).ok()) return;
   if (job.kind == jobKindFix) metricConversions.fetch_add(1);
 
   // An invalidation while the text was typed: what was typed stays, but the
@@ -76,15 +82,13 @@ void App::runReplacementJob(const replacementJob& job) {
   // pressed is still theirs (a space or a mark was typed with the text), as
   // long as it goes where they typed it and nowhere else.
   if (contextGen.load() != job.generation) {
-    if (job.kind == jobKindFix && job.boundary == 10 && frontmost() == front) {
-      synthesizeBoundary(job);
-    }
+    if (job.kind == jobKindFix && job.boundary == 10 && jobAppInFront(job)) synthesizeBoundary(job);
     return;
   }
 
   if (job.kind == jobKindFix) {
     if (job.boundary == 10) {
-      if (ops.sendEnter) ops.sendEnter(job.keycode, job.flags);
+      if (ops.sendEnter && jobAppInFront(job)) ops.sendEnter(job.keycode, job.flags);
       return;
     }
     std::string tail;

@@ -23,7 +23,9 @@ SelectionOps bridgeSelectionOps() {
 
 AppOps bridgeAppOps() {
   AppOps ops;
-  ops.replaceText = [](int64_t count, const std::string& text) { return replaceText(count, text); };
+  ops.replaceText = [](int64_t count, const std::string& text, const std::string& app) {
+    return replaceText(count, text, app);
+  };
   ops.sendChar = sendChar;
   ops.sendEnter = sendEnter;
   ops.postKey = postKeyEvent;
@@ -31,6 +33,7 @@ AppOps bridgeAppOps() {
   ops.releaseMouse = releaseMouseEvent;
   ops.mouseGate = setMouseGateState;
   ops.frontmostApp = FrontmostAppID;
+  ops.frontmostAppNow = FrontmostAppIDNow;
   ops.convertSel = [selection = bridgeSelectionOps()](Detector& detector) {
     convertSelectedText(selection, detector);
   };

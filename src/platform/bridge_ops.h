@@ -12,7 +12,8 @@ namespace vyx {
 [[nodiscard]] SelectionOps bridgeSelectionOps();
 
 // replaceText, sendChar, sendEnter, postKey, postMouse, releaseMouse,
-// mouseGate, frontmostApp and convertSel; trayEnabled is left empty.
+// mouseGate, frontmostApp, frontmostAppNow and convertSel; trayEnabled is
+// left empty.
 [[nodiscard]] AppOps bridgeAppOps();
 
 }  // namespace vyx

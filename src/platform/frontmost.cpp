@@ -74,6 +74,12 @@ std::string FrontmostAppID() {
   return vyxFrontmostBundleIDCopy();
 }
 
+std::string FrontmostAppIDNow() {
+  const os::AutoreleasePool pool;
+  const std::optional<os::RunningApplication> app = os::frontmostApplication();
+  return app ? app->bundleIdentifier.value_or("") : std::string();
+}
+
 void goAppSwitched() noexcept {
   try {
     if (App* app = getTrayApp()) app->invalidateContext();

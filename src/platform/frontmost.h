@@ -1,7 +1,8 @@
 // The frontmost application: a cache of its bundle identifier, seeded when
 // the observer is installed and replaced on every activation, which also
-// invalidates the typing context. The workspace is never asked on the
-// keystroke path.
+// invalidates the typing context. The workspace is asked directly only where
+// a moment's lag would put keys in the wrong application: while a correction
+// is typed and for the input held meanwhile.
 //
 // Threads: the cache is written on the main thread (install, activation
 // notifications) and read from any (tap thread, worker, main thread). One
@@ -30,6 +31,11 @@ void clearCachedFrontmostBundleID();
 [[nodiscard]] std::string vyxFrontmostBundleIDCopy();
 // The App's frontmostApp operation.
 [[nodiscard]] std::string FrontmostAppID();
+// The application keys reach this moment, as the workspace knows it ("" for
+// none, or one without an identifier): the cache follows it only once the
+// activation notice has been served on the main thread. Any thread; asks
+// the workspace, so it stays off the path of every keystroke.
+[[nodiscard]] std::string FrontmostAppIDNow();
 
 // The pipeline's side of an activation: the typing context no longer
 // matches the screen. Main thread.

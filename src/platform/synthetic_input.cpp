@@ -1,5 +1,6 @@
 #include "platform/synthetic_input.h"
 
+#include <algorithm>
 #include <functional>
 #include <initializer_list>
 #include <optional>
@@ -7,9 +8,9 @@
 
 #include "log/logger.h"
 #include "os/handle.h"
-#include "os/workspace.h"
 #include "pipeline/convert_by_script.h"
 #include "platform/event_tap.h"
+#include "platform/frontmost.h"
 #include "platform/input_source.h"
 #include "platform/own_events.h"
 #include "text/utf8.h"
@@ -31,14 +32,6 @@ constexpr milliseconds kOwnEventsWait{500};
 void post(os::Event* event) {
   noteOwnEventPosted();
   os::eventPost(os::kHIDEventTap, event);
-}
-
-// The application the keys reach, as the workspace knows it this moment;
-// the frontmost cache follows the activation notice a little later.
-std::optional<std::string> frontmostNow() {
-  const os::AutoreleasePool pool;
-  const std::optional<os::RunningApplication> app = os::frontmostApplication();
-  return app ? app->bundleIdentifier : std::nullopt;
 }
 
 // The App's operations return only once what they posted has passed the
@@ -141,32 +134,41 @@ void sleepPause(milliseconds duration) {
   std::this_thread::sleep_for(duration);
 }
 
-Status replaceText(int64_t deleteCount, const std::string& text, const Pause& pause) {
+Status replaceText(int64_t deleteCount, const std::string& text, const std::string& app,
+                   const Pause& pause) {
   if (verboseOn()) logf("REPLACE START: delete=%d text=%q", deleteCount, text);
-  // Keys go to whichever application is frontmost when they arrive. Once the
-  // person has brought another one to the front, every further key would
-  // erase or type there, so the correction stops where it is.
-  const std::optional<std::string> target = frontmostNow();
+  // Keys go to whichever application is in front when they arrive. Once
+  // that is not the one the word was typed in, every further key would
+  // erase or type there, so the correction stops where it is, or never
+  // begins. The cache of the frontmost application lags the workspace.
+  const std::string target = app.empty() ? FrontmostAppIDNow() : app;
   bool stopped = false;
   const auto press = [&](const std::function<void()>& send) {
-    stopped = stopped || frontmostNow() != target;
+    stopped = stopped || FrontmostAppIDNow() != target;
     if (stopped) return false;
     send();
     pause(milliseconds(5));
     return true;
   };
-  for (int64_t i = 0; i < deleteCount && press(sendBackspace); ++i) {
-  }
+  const int64_t toErase = std::max<int64_t>(deleteCount, 0);
+  int64_t erased = 0;
+  while (erased < toErase && press(sendBackspace)) ++erased;
   if (!stopped) pause(milliseconds(10));
   // One UTF-16 unit per character: only the Basic Multilingual Plane types
   // correctly, and every text the pipeline passes lies inside it.
-  (void)allCodePoints(text, [&](char32_t c) {
-    return press([c] { sendUnichar(static_cast<char16_t>(c & 0xFFFF)); });
-  });
+  const std::u32string chars = decodeUtf8(text);
+  int64_t typed = 0;
+  for (const char32_t c : chars) {
+    if (!press([c] { sendUnichar(static_cast<char16_t>(c & 0xFFFF)); })) break;
+    ++typed;
+  }
   if (stopped) {
     awaitPassage();
-    vlog("REPLACE STOPPED: another application came to the front");
-    return {};
+    // Always logged: the person sees a word half erased, or left as typed
+    // without its space, and this says why.
+    logf("REPLACE STOPPED: another application came to the front, erased %d of %d, typed %d of %d",
+         erased, toErase, typed, static_cast<int64_t>(chars.size()));
+    return Error("another application came to the front");
   }
   if (verboseOn()) logf("REPLACE TYPED: %q", text);
   switchLayout(hasRussianLetter(text) ? 1 : 0);
@@ -176,8 +178,8 @@ Status replaceText(int64_t deleteCount, const std::string& text, const Pause& pa
   return {};
 }
 
-Status replaceText(int64_t deleteCount, const std::string& text) {
-  return replaceText(deleteCount, text, sleepPause);
+Status replaceText(int64_t deleteCount, const std::string& text, const std::string& app) {
+  return replaceText(deleteCount, text, app, sleepPause);
 }
 
 void sendChar(char32_t ch) {

@@ -39,10 +39,14 @@ void sleepPause(std::chrono::milliseconds duration);
 
 // Erases deleteCount characters, types text one key press per character,
 // selects the input source of its script. Each press is followed by a 5 ms
-// pause, the erase by 10 ms more, the switch by 30 ms. Stops, without the
-// switch, as soon as another application is frontmost. Never fails.
-Status replaceText(int64_t deleteCount, const std::string& text, const Pause& pause);
-Status replaceText(int64_t deleteCount, const std::string& text);
+// pause, the erase by 10 ms more, the switch by 30 ms. The keys are meant
+// for app ("": whichever application is in front at the start); before
+// each, the workspace is asked, and once another application is in front
+// nothing more is posted: the stop is logged with what had been done, and
+// reported as the one failure.
+Status replaceText(int64_t deleteCount, const std::string& text, const std::string& app,
+                   const Pause& pause);
+Status replaceText(int64_t deleteCount, const std::string& text, const std::string& app);
 void sendChar(char32_t ch);
 // Return or Enter again, by key code and flags and without text.
 void sendEnter(uint16_t keycode, int64_t flags);

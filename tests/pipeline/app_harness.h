@@ -81,11 +81,16 @@ class FakeScreen final {
 
   AppOps ops() {
     AppOps o;
-    o.replaceText = [this](int64_t n, const std::string& text) -> Status {
+    o.replaceText = [this](int64_t n, const std::string& text, const std::string& app) -> Status {
       waitWhileHeld();
       // Typing takes time on a real desktop; input arriving meanwhile is held.
       if (const auto d = typingDelay.load(); d.count() > 0) std::this_thread::sleep_for(d);
       const std::lock_guard lock(mu_);
+      // As the bridge does, nothing is typed into another application.
+      if (!app.empty() && app != front_) {
+        journal_.push_back("replace stopped");
+        return Error("another application came to the front");
+      }
       journal_.push_back("replace " + std::to_string(n) + " " + text);
       auto& f = field_[front_];
       for (int64_t i = 0; i < n && !f.empty(); ++i) f.pop_back();

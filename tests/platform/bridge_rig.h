@@ -32,6 +32,7 @@ namespace vyx::testing {
 namespace sim = os::sim;
 
 inline constexpr const char* kTextEdit = "com.apple.TextEdit";
+inline constexpr const char* kNotes = "com.apple.Notes";
 inline constexpr const char* kUS = "com.apple.keylayout.US";
 inline constexpr const char* kRussian = "com.apple.keylayout.Russian";
 
@@ -58,13 +59,14 @@ inline constexpr sim::TypeOptions kQuick{std::chrono::milliseconds(1)};
 class TypingGate final {
  public:
   [[nodiscard]] AppOps wrap(AppOps ops) {
-    ops.replaceText = [this, inner = ops.replaceText](int64_t n, const std::string& text) {
+    ops.replaceText = [this, inner = ops.replaceText](int64_t n, const std::string& text,
+                                                      const std::string& app) {
       std::unique_lock lock(mu_);
       entered_ = true;
       cv_.notify_all();
       cv_.wait(lock, [&] { return open_; });
       lock.unlock();
-      return inner(n, text);
+      return inner(n, text, app);
     };
     return ops;
   }

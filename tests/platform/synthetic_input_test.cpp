@@ -5,11 +5,13 @@
 
 #include <functional>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "os/sim/desktop.h"
 #include "platform/event_tap.h"
 #include "platform/synthetic_input.h"
+#include "support/log_capture.h"
 
 namespace vyx {
 namespace {
@@ -72,37 +74,69 @@ TEST(SyntheticInput, ReplaceTextErasesTypesSwitchesAndPausesInOrder) {
     std::vector<Press> presses;
     std::vector<int> pauses;
     std::vector<std::string> selected;
-    size_t otherAppAfter = 0;  // pauses before another application comes forward; 0: none
+    int otherAppAfter = -1;  // pauses before another application comes forward; -1: never
+    std::string stopLine;    // what the log says of a stop
   };
   const Press backspace{51, own(51), 0};
   const std::vector<Case> cases = {
-      {0, "", {}, {10, 30}, {}},
+      {0, "", {}, {10, 30}, {}, -1, ""},
       {3,
        "да",
        {backspace, backspace, backspace, {0, u"д", 0}, {0, u"а", 0}},
        {5, 5, 5, 10, 5, 5, 30},
-       {"com.apple.keylayout.Russian"}},
-      // The person switched applications mid-way: nothing more is typed
-      // into either, and their input source stays theirs.
-      {3, "да", {backspace, backspace}, {5, 5}, {}, 2},
-      {1, "да", {backspace, {0, u"д", 0}}, {5, 10, 5}, {}, 3},
+       {"com.apple.keylayout.Russian"},
+       -1,
+       ""},
+      // The person switched applications before or mid-way: nothing more
+      // is typed into either, their input source stays theirs, and the log
+      // says how far the correction got.
+      {3,
+       "да",
+       {},
+       {},
+       {},
+       0,
+       "REPLACE STOPPED: another application came to the front, erased 0 of 3, typed 0 of 2"},
+      {3,
+       "да",
+       {backspace, backspace},
+       {5, 5},
+       {},
+       2,
+       "REPLACE STOPPED: another application came to the front, erased 2 of 3, typed 0 of 2"},
+      {1,
+       "да",
+       {backspace, {0, u"д", 0}},
+       {5, 10, 5},
+       {},
+       3,
+       "REPLACE STOPPED: another application came to the front, erased 1 of 1, typed 1 of 2"},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.otherAppAfter);
     Desktop desktop;
+    testing::LogCapture log;
     std::vector<int> pauses;
-    EXPECT_TRUE(replaceText(c.erase, c.text, [&](std::chrono::milliseconds d) {
-                  pauses.push_back(static_cast<int>(d.count()));
-                  if (pauses.size() != c.otherAppAfter) return;
-                  // Keys already posted still reach TextEdit.
-                  ASSERT_TRUE(desktop.waitIdle(std::chrono::seconds(10), {}));
-                  desktop.activate("com.apple.Notes");
-                }).ok());
+    const auto switchApps = [&] {
+      // Keys already posted still reach TextEdit.
+      ASSERT_TRUE(desktop.waitIdle(std::chrono::seconds(10), {}));
+      desktop.activate("com.apple.Notes");
+    };
+    if (c.otherAppAfter == 0) switchApps();
+    const Status done =
+        replaceText(c.erase, c.text, "com.apple.TextEdit", [&](std::chrono::milliseconds d) {
+          pauses.push_back(static_cast<int>(d.count()));
+          if (std::cmp_equal(pauses.size(), c.otherAppAfter)) switchApps();
+        });
+    EXPECT_EQ(done.ok(), c.stopLine.empty());
     ASSERT_TRUE(desktop.waitIdle(std::chrono::seconds(10), {}));
     EXPECT_EQ(presses(desktop), c.presses);
     EXPECT_TRUE(desktop.arrivals("com.apple.Notes").empty());
     EXPECT_EQ(pauses, c.pauses);
     EXPECT_EQ(desktop.programSelections(), c.selected);
     EXPECT_EQ(desktop.liveProgramEvents(), 0);
+    EXPECT_EQ(log.messages(), c.stopLine.empty() ? std::vector<std::string>{}
+                                                 : std::vector<std::string>{c.stopLine});
   }
 }
 

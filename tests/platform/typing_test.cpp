@@ -7,6 +7,7 @@
 
 #include "bridge_rig.h"
 #include "log/metrics.h"
+#include "support/log_capture.h"
 
 namespace vyx::testing {
 namespace {
@@ -124,6 +125,28 @@ TEST(Typing, AKeyTheTapSeesLateStillWaitsBehindTheCorrection) {
   ASSERT_TRUE(dawdling);
   ASSERT_TRUE(rig.idle());
   EXPECT_EQ(rig.text(), "привет aq");
+}
+
+// Another application comes to the front as the worker sets out to type a
+// correction: it gets none of it, the word stays as typed (its Space went
+// with the correction), the log says why, and nothing counts as converted.
+TEST(Typing, ACorrectionNeverBeginsInAnApplicationThatCameToTheFront) {
+  TypingGate gate;
+  BridgeRig rig(trustedDesktop(), gate.wrap(bridgeAppOps()));
+  rig.desktop.setField(kTextEdit, {.text = "Hello ", .caret = 6});
+  rig.desktop.setField(kNotes, {.text = "shopping list", .caret = 13});
+  const uint64_t conversions = metricConversions.load();
+  LogCapture log;
+  rig.desktop.typeAsPerson("привет ", kQuick);
+  ASSERT_TRUE(gate.waitEntered());
+  rig.desktop.activate(kNotes);
+  gate.letGo();
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.desktop.text(kNotes), "shopping list");
+  EXPECT_EQ(rig.text(), "Hello ghbdtn");
+  EXPECT_EQ(metricConversions.load(), conversions);
+  EXPECT_EQ(log.messages(), std::vector<std::string>{"REPLACE STOPPED: another application came "
+                                                     "to the front, erased 0 of 6, typed 0 of 7"});
 }
 
 TEST(Typing, CmdZRightAfterAFixBringsBackTheWordAsTyped) {
