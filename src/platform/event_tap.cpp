@@ -114,7 +114,8 @@ os::Event* eventTapCallback(void* /*proxy*/, os::EventType type, os::Event* even
   if (event != nullptr &&
       os::eventGetIntegerValueField(event, os::kEventSourceUserData) == syntheticEventMarker) {
     noteOwnEventSeen();
-    return event;
+    const bool key = type == os::kEventKeyDown || type == os::kEventKeyUp;
+    return key && ownKeyMisdirected() ? nullptr : event;
   }
   if (isMouseType(type)) return offerMouse(type, event);
   switch (type) {

@@ -2,7 +2,11 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <thread>
+
+#include "platform/frontmost.h"
 
 namespace vyx {
 
@@ -13,6 +17,18 @@ std::atomic<int32_t> serving{0};
 // given up on (the tap was off) and seen late cannot make a later wait end
 // early for long: every reset brings the count back to what is in flight.
 std::atomic<int64_t> inFlight{0};
+
+struct Aim {
+  std::atomic<bool> set{false};
+  std::mutex mu;
+  std::string app;  // guarded by mu
+};
+
+// Never destroyed: the tap thread may look at it while exit destroys statics.
+Aim& aim() {
+  static Aim& a = *std::make_unique<Aim>().release();
+  return a;
+}
 
 }  // namespace
 
@@ -48,6 +64,28 @@ bool awaitOwnEventsSeen(std::chrono::milliseconds timeout) {
     std::this_thread::sleep_for(std::chrono::microseconds(100));
   }
   return true;
+}
+
+OwnKeysAim::OwnKeysAim(const std::string& app) {
+  Aim& a = aim();
+  const std::lock_guard lock(a.mu);
+  a.app = app;
+  a.set.store(true);
+}
+
+OwnKeysAim::~OwnKeysAim() {
+  Aim& a = aim();
+  const std::lock_guard lock(a.mu);
+  a.set.store(false);
+  a.app.clear();
+}
+
+bool ownKeyMisdirected() {
+  Aim& a = aim();
+  if (!a.set.load()) return false;
+  const std::string front = FrontmostAppIDNow();
+  const std::lock_guard lock(a.mu);
+  return a.set.load() && front != a.app;
 }
 
 }  // namespace vyx

@@ -6,11 +6,19 @@
 // back when that key reaches the tap, or the key overtakes what the program
 // typed (a replayed "в " landing after the next word's "к").
 //
+// While a correction is typed, its keys are aimed at the application the
+// word was typed in. One that was posted just before another application
+// came to the front would land there; the tap, the last stop on the way,
+// drops it instead.
+//
 // Threads: posts are noted and awaited on the replacement worker (the only
-// thread that posts), sightings on the tap thread; one atomic count, no lock.
+// thread that posts), sightings on the tap thread; one atomic count, no
+// lock. The aim is set by the worker and read by the tap thread under its
+// own mutex, which is held while nothing else is locked.
 #pragma once
 
 #include <chrono>
+#include <string>
 
 namespace vyx {
 
@@ -27,5 +35,18 @@ void forgetUnseenOwnEvents();
 // time is up (the tap may be off): false then, and the posts not seen are
 // forgotten. Without a tap nobody holds input back, and it returns at once.
 bool awaitOwnEventsSeen(std::chrono::milliseconds timeout);
+
+// Aims the program's keys at one application for the life of the object.
+class OwnKeysAim final {
+ public:
+  explicit OwnKeysAim(const std::string& app);
+  ~OwnKeysAim();
+  OwnKeysAim(const OwnKeysAim&) = delete;
+  OwnKeysAim& operator=(const OwnKeysAim&) = delete;
+};
+// Whether a key of the program's own, seen by the tap now, would reach
+// another application than the one it is aimed at. Asks the workspace only
+// while an aim is set.
+[[nodiscard]] bool ownKeyMisdirected();
 
 }  // namespace vyx

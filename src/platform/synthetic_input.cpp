@@ -142,6 +142,7 @@ Status replaceText(int64_t deleteCount, const std::string& text, const std::stri
   // erase or type there, so the correction stops where it is, or never
   // begins. The cache of the frontmost application lags the workspace.
   const std::string target = app.empty() ? FrontmostAppIDNow() : app;
+  const OwnKeysAim aim(target);
   bool stopped = false;
   const auto press = [&](const std::function<void()>& send) {
     stopped = stopped || FrontmostAppIDNow() != target;

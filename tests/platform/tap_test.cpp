@@ -3,6 +3,7 @@
 // catch-alls, who frees each mouse copy, and a key path without allocations.
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
@@ -12,6 +13,7 @@
 #include "alloc_counter.h"
 #include "bridge_rig.h"
 #include "log/metrics.h"
+#include "platform/synthetic_input.h"
 #include "support/log_capture.h"
 
 namespace vyx::testing {
@@ -107,6 +109,47 @@ TEST(EventTap, ADisabledTapIsReenabledCountedAndTheContextInvalidated) {
   ASSERT_TRUE(rig.idle());
   EXPECT_TRUE(rig.desktop.taps().at(0).enabled);
   EXPECT_EQ(rig.app->buffer().CurrentWord(), "a");
+}
+
+// A key of a correction posted just before another application came to the
+// front, still on its way to the tap: the tap drops it, so that the
+// application now in front gets nothing of the correction.
+TEST(EventTap, AKeyOfACorrectionStillOnItsWayAtASwitchIsDropped) {
+  BridgeRig rig;
+  rig.desktop.setField(kNotes, {.text = "shopping list", .caret = 13});
+  rig.desktop.setField(kTextEdit, {.text = "да", .caret = 2});
+  std::mutex mu;
+  std::condition_variable cv;
+  bool dawdling = false;
+  bool go = false;
+  App* app = rig.app.get();
+  setKeyHandler([&, app](uint16_t k, char32_t c, int64_t f) {
+    if (k == 56 && f != 0) {
+      std::unique_lock lock(mu);
+      dawdling = true;
+      cv.notify_all();
+      cv.wait(lock, [&] { return go; });
+    }
+    return app->onKeyEvent(k, c, f);
+  });
+  rig.desktop.tapModifier(56);  // the tap dawdles on the Shift key
+  {
+    std::unique_lock lock(mu);
+    ASSERT_TRUE(cv.wait_for(lock, std::chrono::seconds(10), [&] { return dawdling; }));
+  }
+  int pauses = 0;
+  const Status done = replaceText(2, "", kTextEdit, [&](std::chrono::milliseconds) {
+    if (++pauses != 1) return;
+    // The first Backspace waits behind the Shift key.
+    rig.desktop.activate(kNotes);
+    const std::lock_guard lock(mu);
+    go = true;
+    cv.notify_all();
+  });
+  EXPECT_FALSE(done.ok());
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.desktop.text(kNotes), "shopping list");
+  EXPECT_EQ(rig.text(), "да");
 }
 
 TEST(EventTap, AFailingKeyHandlerIsLoggedWithItsStackAndTheKeyPasses) {
