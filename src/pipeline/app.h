@@ -55,7 +55,8 @@ struct AppOps {
   // follows it a little later. Empty: frontmostApp stands in.
   std::function<std::string()> frontmostAppNow;
   std::function<bool()> trayEnabled;
-  std::function<void(Detector& detector)> convertSel;
+  // Converts the selection of app, the application the hotkey was pressed in.
+  std::function<void(Detector& detector, const std::string& app)> convertSel;
 };
 
 // Held while the program types synthetic input; outermost lock.

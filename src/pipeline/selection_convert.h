@@ -39,12 +39,17 @@ struct SelectionOps {
   std::function<void()> sendCmdC;
   std::function<void()> sendCmdV;
   std::function<void(int32_t toRussian)> switchLayout;
+  // The application keys reach this very moment, "" for none.
+  std::function<std::string()> frontmostApp;
   Pause pause;
 };
 
-// Converts the selection and selects the input source of the result. The
-// detector is not consulted: the copied text's own script decides. A failure
-// on the way propagates to the worker after the pasteboard is put back.
-void convertSelectedText(const SelectionOps& ops, Detector& detector);
+// Converts the selection of app (the application the hotkey was pressed in;
+// "" for whichever is in front) and selects the input source of the result.
+// The detector is not consulted: the copied text's own script decides. When
+// app is no longer in front before the copy or before the paste, it stops
+// there. A failure on the way propagates to the worker after the pasteboard
+// is put back.
+void convertSelectedText(const SelectionOps& ops, Detector& detector, const std::string& app);
 
 }  // namespace vyx

@@ -119,7 +119,7 @@ void App::runSelectionJob(const replacementJob& job) {
     vlog("skip_reason: %s", "stale-generation");
     return;
   }
-  if (ops.convertSel) ops.convertSel(detector);
+  if (ops.convertSel) ops.convertSel(detector, job.app);
   invalidateContext();
 }
 

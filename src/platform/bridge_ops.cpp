@@ -17,6 +17,7 @@ SelectionOps bridgeSelectionOps() {
   ops.sendCmdC = sendCmdC;
   ops.sendCmdV = sendCmdV;
   ops.switchLayout = switchLayout;
+  ops.frontmostApp = FrontmostAppIDNow;
   ops.pause = sleepPause;
   return ops;
 }
@@ -34,8 +35,8 @@ AppOps bridgeAppOps() {
   ops.mouseGate = setMouseGateState;
   ops.frontmostApp = FrontmostAppID;
   ops.frontmostAppNow = FrontmostAppIDNow;
-  ops.convertSel = [selection = bridgeSelectionOps()](Detector& detector) {
-    convertSelectedText(selection, detector);
+  ops.convertSel = [selection = bridgeSelectionOps()](Detector& detector, const std::string& app) {
+    convertSelectedText(selection, detector, app);
   };
   return ops;
 }

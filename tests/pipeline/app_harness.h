@@ -131,7 +131,7 @@ class FakeScreen final {
     };
     o.frontmostApp = [this] { return front(); };
     o.trayEnabled = [this] { return trayOn.load(); };
-    o.convertSel = [this](Detector&) { record("convertSel"); };
+    o.convertSel = [this](Detector&, const std::string&) { record("convertSel"); };
     return o;
   }
 

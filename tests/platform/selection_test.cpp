@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <utility>
 
 #include "bridge_rig.h"
 #include "platform/synthetic_input.h"
@@ -22,6 +23,24 @@ std::vector<sim::PasteboardItemContent> personsPasteboard() {
 
 void pressConvertHotkey(sim::Desktop& desktop) {
   desktop.press(7, os::kEventFlagMaskCommand | os::kEventFlagMaskShift);
+}
+
+// The bridge's operations, the selection conversion calling these ones.
+AppOps convertingWith(SelectionOps selection) {
+  AppOps ops = bridgeAppOps();
+  ops.convertSel = [selection = std::move(selection)](Detector& d, const std::string& app) {
+    convertSelectedText(selection, d, app);
+  };
+  return ops;
+}
+
+// TextEdit shows "ghbdtn", all of it selected, the person's pasteboard is
+// full, and the hotkey is pressed; returns once all is quiet.
+void convertGhbdtn(BridgeRig& rig) {
+  rig.desktop.setField(kTextEdit, {"ghbdtn", 6, 0, 6});
+  rig.desktop.setPasteboard(personsPasteboard());
+  pressConvertHotkey(rig.desktop);
+  ASSERT_TRUE(rig.idle());
 }
 
 struct SelectionCase {
@@ -69,14 +88,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ConvertSelection, AFailureBetweenCopyAndPasteStillGivesThePasteboardBack) {
   SelectionOps selection = bridgeSelectionOps();
   selection.sendCmdV = [] { throw std::runtime_error("paste failed"); };
-  AppOps ops = bridgeAppOps();
-  ops.convertSel = [selection](Detector& d) { convertSelectedText(selection, d); };
-  BridgeRig rig(trustedDesktop(), ops);
-  rig.desktop.setField(kTextEdit, {"ghbdtn", 6, 0, 6});
-  rig.desktop.setPasteboard(personsPasteboard());
+  BridgeRig rig(trustedDesktop(), convertingWith(selection));
   LogCapture log;
-  pressConvertHotkey(rig.desktop);
-  ASSERT_TRUE(rig.idle());
+  convertGhbdtn(rig);
   EXPECT_EQ(rig.text(), "ghbdtn");
   EXPECT_EQ(contents(rig.desktop.pasteboard()), contents(personsPasteboard()));
   EXPECT_TRUE(log.contains("PANIC in replacement worker"));
@@ -86,6 +100,35 @@ TEST(ConvertSelection, AFailureBetweenCopyAndPasteStillGivesThePasteboardBack) {
   rig.desktop.typeAsPerson("привет ", kQuick);
   ASSERT_TRUE(rig.idle());
   EXPECT_EQ(rig.text(), "привет ");
+}
+
+// Notes comes to the front during the conversion's pauses, before the copy
+// or between the copy and the paste: its selection is neither copied nor
+// pasted over, TextEdit keeps its text, and the pasteboard is given back.
+TEST(ConvertSelection, StopsWhenAnotherApplicationComesToTheFront) {
+  for (const int switchAtPause : {1, 3}) {  // before Command+C; before Command+V
+    SCOPED_TRACE(switchAtPause);
+    sim::Desktop* desktop = nullptr;
+    int pauses = 0;
+    SelectionOps selection = bridgeSelectionOps();
+    selection.pause = [&](std::chrono::milliseconds d) {
+      if (++pauses == switchAtPause) desktop->activate(kNotes);
+      sleepPause(d);
+    };
+    BridgeRig rig(trustedDesktop(), convertingWith(selection));
+    desktop = &rig.desktop;
+    rig.desktop.setField(kNotes, {"shopping list", 13, 0, 13});
+    LogCapture log;
+    convertGhbdtn(rig);
+    EXPECT_EQ(rig.text(), "ghbdtn");
+    EXPECT_EQ(rig.desktop.text(kNotes), "shopping list");
+    EXPECT_EQ(contents(rig.desktop.pasteboard()), contents(personsPasteboard()));
+    EXPECT_EQ(log.messages(),
+              (std::vector<std::string>{
+                  "Manual convert hotkey (Cmd+Shift+X)",
+                  "Manual convert stopped: another application came to the front"}));
+    EXPECT_EQ(injecting.load(), 0);
+  }
 }
 
 }  // namespace
