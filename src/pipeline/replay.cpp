@@ -29,7 +29,9 @@ std::pair<bool, bool> App::deferWhileBusy(uint16_t keycode, char32_t ch, int64_t
   in.key.keycode = keycode;
   in.key.ch = ch;
   in.key.flags = flags;
-  in.key.app = frontmost();
+  // The key went to the application in front at this moment; the cache
+  // may still name the one before a switch the person just made.
+  in.key.app = frontmostNow();
   in.key.at = clock();
   in.key.passthrough = ch == 0 && isModifierKey(keycode);
   const bool passthrough = in.key.passthrough;
@@ -132,7 +134,7 @@ void App::postInjected(const deferredKey& key) const {
 void App::replayKey(bool afterMouseDown, const deferredKey& key) {
   try {
     const std::lock_guard replaceLock(replaceMu);
-    if (!afterMouseDown && !key.app.empty() && frontmost() != key.app) {
+    if (!afterMouseDown && !key.app.empty() && frontmostNow() != key.app) {
       // A modifier already reached the application when it was pressed:
       // nothing of it is lost, so it is no drop to count or report.
       if (key.passthrough) return;

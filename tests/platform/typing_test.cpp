@@ -3,6 +3,7 @@
 // and nothing typed or clicked meanwhile is lost, doubled or reordered.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 #include "bridge_rig.h"
@@ -147,6 +148,56 @@ TEST(Typing, ACorrectionNeverBeginsInAnApplicationThatCameToTheFront) {
   EXPECT_EQ(metricConversions.load(), conversions);
   EXPECT_EQ(log.messages(), std::vector<std::string>{"REPLACE STOPPED: another application came "
                                                      "to the front, erased 0 of 6, typed 0 of 7"});
+}
+
+// The person switches to Notes while a correction is typed in TextEdit and
+// types at once, before the program has heard of the switch: the key was
+// typed in Notes and reaches Notes.
+TEST(Typing, AKeyTypedRightAfterASwitchReachesTheApplicationItWasTypedIn) {
+  TypingGate gate;
+  BridgeRig rig(trustedDesktop(), gate.wrap(bridgeAppOps()));
+  rig.desktop.addApp({kNotes});
+  std::atomic<int> held{0};
+  App* app = rig.app.get();
+  setKeyHandler([&, app](uint16_t keycode, char32_t ch, int64_t flags) {
+    const bool swallowed = app->onKeyEvent(keycode, ch, flags);
+    if (ch == U'x') held += swallowed ? 1 : 0;
+    return swallowed;
+  });
+  rig.desktop.typeAsPerson("привет ", kQuick);
+  ASSERT_TRUE(gate.waitEntered());
+  // A busy main thread keeps the activation notice waiting.
+  std::mutex mu;
+  std::condition_variable cv;
+  bool mainBusy = false;
+  bool mainFree = false;
+  std::thread busyMain([&] {
+    rig.desktop.onMain([&] {
+      std::unique_lock lock(mu);
+      mainBusy = true;
+      cv.notify_all();
+      cv.wait(lock, [&] { return mainFree; });
+    });
+  });
+  {
+    std::unique_lock lock(mu);
+    ASSERT_TRUE(cv.wait_for(lock, std::chrono::seconds(10), [&] { return mainBusy; }));
+  }
+  rig.desktop.activate(kNotes);
+  rig.desktop.press(7);  // x
+  const bool xHeld = eventually([&] { return held.load() == 1; });
+  {
+    const std::lock_guard lock(mu);
+    mainFree = true;
+    cv.notify_all();
+  }
+  busyMain.join();
+  rig.desktop.drainMainQueue();
+  gate.letGo();
+  ASSERT_TRUE(xHeld);
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.desktop.text(kNotes), "x");
+  EXPECT_EQ(rig.text(), "ghbdtn");
 }
 
 TEST(Typing, CmdZRightAfterAFixBringsBackTheWordAsTyped) {
