@@ -51,7 +51,9 @@ class Program final {
     app = newApp(cfg, nullptr, detector, nullptr, std::move(ops), systemClock(), &undo);
     setTrayApp(app.get());
     App* a = app.get();
-    setKeyHandler([a](uint16_t k, char32_t c, int64_t f) { return a->onKeyEvent(k, c, f); });
+    setKeyHandler([a](uint16_t k, char32_t c, int64_t f, std::u16string_view t) {
+      return a->onKeyEvent(k, c, f, t);
+    });
   }
   ~Program() {
     setKeyHandler(nullptr);

@@ -19,6 +19,7 @@
 #include <mutex>
 #include <shared_mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <unordered_set>
 #include <utility>
@@ -46,7 +47,9 @@ struct AppOps {
   std::function<Status(int64_t count, const std::string& text, const std::string& app)> replaceText;
   std::function<void(char32_t ch)> sendChar;
   std::function<void(uint16_t keycode, int64_t flags)> sendEnter;
-  std::function<void(uint16_t keycode, char32_t ch, int64_t flags)> postKey;
+  // A held key again; text is all the key gave, ch its first UTF-16 unit.
+  std::function<void(uint16_t keycode, char32_t ch, int64_t flags, std::u16string_view text)>
+      postKey;
   std::function<void(uint64_t token, int64_t eventType)> postMouse;
   std::function<void(uint64_t token)> releaseMouse;
   std::function<void(bool on)> mouseGate;
@@ -86,8 +89,10 @@ class App final {
   App(const App&) = delete;
   App& operator=(const App&) = delete;
 
-  // Entry points of the event tap.
-  [[nodiscard]] bool onKeyEvent(uint16_t keycode, char32_t ch, int64_t flags);
+  // Entry points of the event tap. text is all the key gave (ch is its
+  // first UTF-16 unit), kept whole for a key held back.
+  [[nodiscard]] bool onKeyEvent(uint16_t keycode, char32_t ch, int64_t flags,
+                                std::u16string_view text = {});
   [[nodiscard]] bool onKeyUp(uint16_t keycode);
   [[nodiscard]] bool onMouseEvent(uint64_t token, int64_t eventType);
   void invalidateContext();
@@ -133,7 +138,8 @@ class App final {
   bool jobAppInFront(const replacementJob& job) const;
 
   // Held input.
-  std::pair<bool, bool> deferWhileBusy(uint16_t keycode, char32_t ch, int64_t flags);
+  std::pair<bool, bool> deferWhileBusy(uint16_t keycode, char32_t ch, int64_t flags,
+                                       std::u16string_view text);
   void noteMouseDown();
   void replayDeferred();
   void replayMouse(uint64_t token, int64_t eventType);
@@ -177,8 +183,10 @@ class App final {
                                           Clock now = systemClock(), undoState* undo = nullptr);
 
 // The function the event tap calls for every key-down and modifier change;
-// true drops the event. Set once at start-up, before the tap starts.
-using KeyHandler = std::function<bool(uint16_t keycode, char32_t ch, int64_t flags)>;
+// true drops the event. Set once at start-up, before the tap starts. text is
+// all the key gave, ch its first UTF-16 unit.
+using KeyHandler =
+    std::function<bool(uint16_t keycode, char32_t ch, int64_t flags, std::u16string_view text)>;
 void setKeyHandler(KeyHandler handler);
 [[nodiscard]] const KeyHandler& keyHandler();
 

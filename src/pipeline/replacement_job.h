@@ -34,6 +34,7 @@ struct deferredKey {
   uint16_t keycode = 0;
   char32_t ch = 0;
   int64_t flags = 0;
+  std::u16string text;       // all the key gave (ch is its first unit); may be empty
   std::string app;           // the application in front when the key was held
   MonoTime at;               // when it was held: replay decides with this time
   bool passthrough = false;  // a modifier already delivered; replayed to the pipeline only

@@ -7,8 +7,8 @@
 
 namespace vyx {
 
-bool App::onKeyEvent(uint16_t keycode, char32_t ch, int64_t flags) {
-  const auto [held, swallow] = deferWhileBusy(keycode, ch, flags);
+bool App::onKeyEvent(uint16_t keycode, char32_t ch, int64_t flags, std::u16string_view text) {
+  const auto [held, swallow] = deferWhileBusy(keycode, ch, flags, text);
   if (held) return swallow;
   const std::lock_guard handleLock(handleMu);
   const bool answer = processKeyEvent(keycode, ch, flags, clock());
@@ -21,7 +21,8 @@ bool App::onKeyEvent(uint16_t keycode, char32_t ch, int64_t flags) {
   return answer;
 }
 
-std::pair<bool, bool> App::deferWhileBusy(uint16_t keycode, char32_t ch, int64_t flags) {
+std::pair<bool, bool> App::deferWhileBusy(uint16_t keycode, char32_t ch, int64_t flags,
+                                          std::u16string_view text) {
   const std::lock_guard lock(deferMu);
   if (!busy) return {false, false};
   deferredInput in;
@@ -29,6 +30,7 @@ std::pair<bool, bool> App::deferWhileBusy(uint16_t keycode, char32_t ch, int64_t
   in.key.keycode = keycode;
   in.key.ch = ch;
   in.key.flags = flags;
+  in.key.text = text;
   // The key went to the application in front at this moment; the cache
   // may still name the one before a switch the person just made.
   in.key.app = frontmostNow();
@@ -123,7 +125,7 @@ void App::postInjected(const deferredKey& key) const {
   if (!ops.postKey) return;
   injecting.exchange(1);
   try {
-    ops.postKey(key.keycode, key.ch, key.flags);
+    ops.postKey(key.keycode, key.ch, key.flags, key.text);
   } catch (...) {
     injecting.exchange(0);
     throw;

@@ -1,6 +1,8 @@
 #include "platform/event_tap.h"
 
+#include <array>
 #include <chrono>
+#include <string_view>
 #include <thread>
 
 #include "platform/accessibility.h"
@@ -13,6 +15,9 @@ std::atomic<os::EventTap*> activeEventTap{nullptr};
 std::atomic<int32_t> mouseGateFlag{0};
 
 namespace {
+
+// The event services keep at most this many UTF-16 units of a key's text.
+constexpr size_t kMaxKeyText = 20;
 
 // A run loop belongs to its thread, so this thread serves the tap for the
 // rest of the process. Nothing stops it in the running program; on the
@@ -59,14 +64,17 @@ os::Event* offerKey(os::EventType type, os::Event* event) {
   const int64_t keycode = os::eventGetIntegerValueField(event, os::kKeyboardEventKeycode) & 0xFFFF;
   const os::EventFlags flags = os::eventGetFlags(event);
   const int64_t userData = os::eventGetIntegerValueField(event, os::kEventSourceUserData);
-  char16_t ch = 0;
+  // The whole text, for a key held back and typed again later: a key may
+  // give a surrogate pair, a letter with a combining mark, or a few letters.
+  std::array<char16_t, kMaxKeyText> text;  // only the first length units are read
+  size_t length = 0;
   if (type == os::kEventKeyDown) {
-    char16_t text[4];
-    size_t length = 0;
-    os::eventKeyboardGetUnicodeString(event, 4, &length, text);
-    if (length != 0) ch = text[0];
+    os::eventKeyboardGetUnicodeString(event, text.size(), &length, text.data());
   }
-  return goKeyCallback(keycode, ch, flags, userData) != 0 ? nullptr : event;
+  const char16_t ch = length != 0 ? text[0] : 0;
+  return goKeyCallback(keycode, ch, flags, userData, std::u16string_view(text.data(), length)) != 0
+             ? nullptr
+             : event;
 }
 
 }  // namespace

@@ -43,7 +43,8 @@ void awaitPassage() {
 
 // One synthetic press. An event that cannot be made is left out; the press
 // is then whichever half exists.
-void postPress(uint16_t keycode, std::optional<uint64_t> flags, std::optional<char16_t> text) {
+void postPress(uint16_t keycode, std::optional<uint64_t> flags,
+               std::optional<std::u16string_view> text) {
   const os::Ref<os::EventSource> source =
       os::adopt(os::eventSourceCreate(os::kEventSourceStatePrivate));
   const os::Ref<os::Event> down =
@@ -54,7 +55,7 @@ void postPress(uint16_t keycode, std::optional<uint64_t> flags, std::optional<ch
     if (event == nullptr) continue;
     os::eventSetIntegerValueField(event, os::kEventSourceUserData, syntheticEventMarker);
     if (flags) os::eventSetFlags(event, *flags);
-    if (text) os::eventKeyboardSetUnicodeString(event, 1, &*text);
+    if (text) os::eventKeyboardSetUnicodeString(event, text->size(), text->data());
   }
   if (down) post(down.get());
   if (up) post(up.get());
@@ -103,11 +104,15 @@ void sendBackspace() {
 }
 
 void sendKeyEvent(uint16_t keycode, char16_t ch, uint64_t flags, int32_t setText) {
-  postPress(keycode, flags, setText != 0 ? std::optional<char16_t>(ch) : std::nullopt);
+  sendKeyEvent(keycode, std::u16string_view(&ch, 1), flags, setText);
+}
+
+void sendKeyEvent(uint16_t keycode, std::u16string_view text, uint64_t flags, int32_t setText) {
+  postPress(keycode, flags, setText != 0 ? std::optional(text) : std::nullopt);
 }
 
 void sendUnichar(char16_t ch) {
-  postPress(keycodeFor(ch), std::nullopt, ch);
+  postPress(keycodeFor(ch), std::nullopt, std::u16string_view(&ch, 1));
 }
 
 void sendCmdC() {
@@ -189,12 +194,13 @@ void sendChar(char32_t ch) {
 }
 
 void sendEnter(uint16_t keycode, int64_t flags) {
-  postKeyEvent(keycode, 13, flags);
+  postKeyEvent(keycode, 13, flags, {});
 }
 
-void postKeyEvent(uint16_t keycode, char32_t ch, int64_t flags) {
-  sendKeyEvent(keycode, static_cast<char16_t>(ch & 0xFFFF), static_cast<uint64_t>(flags),
-               printable(ch) ? 1 : 0);
+void postKeyEvent(uint16_t keycode, char32_t ch, int64_t flags, std::u16string_view text) {
+  const auto unit = static_cast<char16_t>(ch & 0xFFFF);
+  sendKeyEvent(keycode, text.empty() ? std::u16string_view(&unit, 1) : text,
+               static_cast<uint64_t>(flags), printable(ch) ? 1 : 0);
   awaitPassage();
 }
 

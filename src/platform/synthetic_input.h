@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "log/error.h"
 #include "os/events.h"
@@ -25,6 +26,8 @@ namespace vyx {
 void sendBackspace();
 // The flags go on both events; the character too, when setText is non-zero.
 void sendKeyEvent(uint16_t keycode, char16_t ch, uint64_t flags, int32_t setText);
+// The same with a text of any length, as a key of some layouts gives.
+void sendKeyEvent(uint16_t keycode, std::u16string_view text, uint64_t flags, int32_t setText);
 // The character as the press's text, on the key that bears it on a U.S.
 // keyboard for the few punctuation keys that matter, key code 0 otherwise.
 void sendUnichar(char16_t ch);
@@ -50,8 +53,9 @@ Status replaceText(int64_t deleteCount, const std::string& text, const std::stri
 void sendChar(char32_t ch);
 // Return or Enter again, by key code and flags and without text.
 void sendEnter(uint16_t keycode, int64_t flags);
-// A held key again: its text only when the character is printable.
-void postKeyEvent(uint16_t keycode, char32_t ch, int64_t flags);
+// A held key again: its text only when the character (its text's first
+// unit) is printable; the whole text when one is given, else the character.
+void postKeyEvent(uint16_t keycode, char32_t ch, int64_t flags, std::u16string_view text);
 void postMouseEvent(uint64_t token, int64_t eventType);
 void releaseMouseEvent(uint64_t token);
 

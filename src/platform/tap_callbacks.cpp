@@ -8,13 +8,14 @@
 
 namespace vyx {
 
-int32_t goKeyCallback(int64_t keycode, char16_t ch, uint64_t flags, int64_t userData) noexcept {
+int32_t goKeyCallback(int64_t keycode, char16_t ch, uint64_t flags, int64_t userData,
+                      std::u16string_view text) noexcept {
   try {
     if (userData == syntheticEventMarker) return 0;
     const KeyHandler& handler = keyHandler();
     if (!handler) return 0;
     return handler(static_cast<uint16_t>(keycode), static_cast<char32_t>(ch),
-                   static_cast<int64_t>(flags))
+                   static_cast<int64_t>(flags), text)
                ? 1
                : 0;
   } catch (...) {

@@ -10,12 +10,14 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 namespace vyx {
 
-// A key down or modifier change: 1 drops the event, 0 lets it pass.
-[[nodiscard]] int32_t goKeyCallback(int64_t keycode, char16_t ch, uint64_t flags,
-                                    int64_t userData) noexcept;
+// A key down or modifier change: 1 drops the event, 0 lets it pass. text
+// is all the key gave (ch, its first unit, 0 for none).
+[[nodiscard]] int32_t goKeyCallback(int64_t keycode, char16_t ch, uint64_t flags, int64_t userData,
+                                    std::u16string_view text = {}) noexcept;
 // A key up: 1 drops it, 0 lets it pass.
 [[nodiscard]] int32_t goKeyUp(int64_t keycode) noexcept;
 // A copy of a mouse event (the token). 1: the pipeline owns the copy, will

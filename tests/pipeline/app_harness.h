@@ -111,7 +111,7 @@ class FakeScreen final {
       journal_.push_back("enter " + std::to_string(keycode) + " " + std::to_string(flags));
       field_[front_].push_back(U'\n');
     };
-    o.postKey = [this](uint16_t keycode, char32_t ch, int64_t flags) {
+    o.postKey = [this](uint16_t keycode, char32_t ch, int64_t flags, std::u16string_view) {
       const std::lock_guard lock(mu_);
       journal_.push_back("post " + std::to_string(keycode) + " " + encodeUtf8(ch) + " " +
                          std::to_string(flags));

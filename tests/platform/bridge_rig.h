@@ -113,7 +113,9 @@ class BridgeRig final {
     app = newApp(cfg, nullptr, detector, &tracker, std::move(ops), systemClock(), &undo);
     setTrayApp(app.get());
     App* a = app.get();
-    setKeyHandler([a](uint16_t k, char32_t c, int64_t f) { return a->onKeyEvent(k, c, f); });
+    setKeyHandler([a](uint16_t k, char32_t c, int64_t f, std::u16string_view t) {
+      return a->onKeyEvent(k, c, f, t);
+    });
     watchBusy(true);
     desktop.onMain([] { vyxInstallFrontmostObserver(); });
     const Status started = startHook();

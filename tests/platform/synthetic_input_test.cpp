@@ -51,10 +51,11 @@ TEST(SyntheticInput, EachOperationPostsOneMarkedPress) {
       {sendCmdC, {8, own(8), 0x100000}},
       {sendCmdV, {9, own(9), 0x100000}},
       {[] { sendEnter(76, 0x200000); }, {76, own(76), 0x200000}},
-      {[] { postKeyEvent(2, U'В', 0x20000); }, {2, u"В", 0x20000}},
-      {[] { postKeyEvent(48, 9, 0); }, {48, own(48), 0}},  // Tab
-      {[] { postKeyEvent(123, 0xF702, 0x800000); }, {123, own(123), 0x800000}},
-      {[] { postKeyEvent(117, 0x7F, 0); }, {117, own(117), 0}},
+      {[] { postKeyEvent(2, U'В', 0x20000, {}); }, {2, u"В", 0x20000}},
+      {[] { postKeyEvent(2, 0xD83D, 0, u"😀"); }, {2, u"😀", 0}},   // the key's whole text
+      {[] { postKeyEvent(48, 9, 0, u"\t"); }, {48, own(48), 0}},  // Tab
+      {[] { postKeyEvent(123, 0xF702, 0x800000, {}); }, {123, own(123), 0x800000}},
+      {[] { postKeyEvent(117, 0x7F, 0, {}); }, {117, own(117), 0}},
   };
   Desktop desktop;
   for (const auto& [post, press] : cases) {

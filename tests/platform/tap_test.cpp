@@ -64,7 +64,7 @@ TEST(EventTap, RoutesEachKindOfEventAsTheMaskAndTheMarkerSay) {
   BridgeRig rig;
   std::mutex mu;
   std::vector<KeyCall> calls;
-  setKeyHandler([&](uint16_t k, char32_t c, int64_t f) {
+  setKeyHandler([&](uint16_t k, char32_t c, int64_t f, std::u16string_view) {
     const std::lock_guard lock(mu);
     calls.emplace_back(k, c, f);
     return false;
@@ -90,9 +90,9 @@ TEST(EventTap, ADisabledTapIsReenabledCountedAndTheContextInvalidated) {
   metricTapTimeouts.store(0);
   rig.desktop.setTapTimeout(std::chrono::milliseconds(50));
   App* app = rig.app.get();
-  setKeyHandler([app](uint16_t k, char32_t c, int64_t f) {
+  setKeyHandler([app](uint16_t k, char32_t c, int64_t f, std::u16string_view t) {
     if (c == U'q') std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    return app->onKeyEvent(k, c, f);
+    return app->onKeyEvent(k, c, f, t);
   });
   rig.desktop.typeAsPerson("ghbq", kQuick);  // too slow a callback for "q"
   ASSERT_TRUE(rig.idle());
@@ -123,14 +123,14 @@ TEST(EventTap, AKeyOfACorrectionStillOnItsWayAtASwitchIsDropped) {
   bool dawdling = false;
   bool go = false;
   App* app = rig.app.get();
-  setKeyHandler([&, app](uint16_t k, char32_t c, int64_t f) {
+  setKeyHandler([&, app](uint16_t k, char32_t c, int64_t f, std::u16string_view t) {
     if (k == 56 && f != 0) {
       std::unique_lock lock(mu);
       dawdling = true;
       cv.notify_all();
       cv.wait(lock, [&] { return go; });
     }
-    return app->onKeyEvent(k, c, f);
+    return app->onKeyEvent(k, c, f, t);
   });
   rig.desktop.tapModifier(56);  // the tap dawdles on the Shift key
   {
@@ -160,7 +160,7 @@ TEST(EventTap, AFailingKeyHandlerIsLoggedWithItsStackAndTheKeyPasses) {
   BridgeRig rig;
   for (const auto& c : cases) {
     LogCapture log;
-    setKeyHandler([&c](uint16_t, char32_t, int64_t) -> bool {
+    setKeyHandler([&c](uint16_t, char32_t, int64_t, std::u16string_view) -> bool {
       c.first();
       return true;
     });

@@ -100,14 +100,14 @@ TEST(Typing, AKeyTheTapSeesLateStillWaitsBehindTheCorrection) {
     cv.notify_all();
   };
   App* app = rig.app.get();
-  setKeyHandler([&, app](uint16_t keycode, char32_t ch, int64_t flags) {
+  setKeyHandler([&, app](uint16_t keycode, char32_t ch, int64_t flags, std::u16string_view text) {
     if (ch == U'q') {
       std::unique_lock lock(mu);
       reached = true;
       cv.notify_all();
       cv.wait(lock, [&] { return go; });
     }
-    return app->onKeyEvent(keycode, ch, flags);
+    return app->onKeyEvent(keycode, ch, flags, text);
   });
   rig.desktop.typeAsPerson("привет ", kQuick);
   ASSERT_TRUE(gate.waitEntered());
@@ -159,8 +159,8 @@ TEST(Typing, AKeyTypedRightAfterASwitchReachesTheApplicationItWasTypedIn) {
   rig.desktop.addApp({kNotes});
   std::atomic<int> held{0};
   App* app = rig.app.get();
-  setKeyHandler([&, app](uint16_t keycode, char32_t ch, int64_t flags) {
-    const bool swallowed = app->onKeyEvent(keycode, ch, flags);
+  setKeyHandler([&, app](uint16_t keycode, char32_t ch, int64_t flags, std::u16string_view text) {
+    const bool swallowed = app->onKeyEvent(keycode, ch, flags, text);
     if (ch == U'x') held += swallowed ? 1 : 0;
     return swallowed;
   });
@@ -198,6 +198,22 @@ TEST(Typing, AKeyTypedRightAfterASwitchReachesTheApplicationItWasTypedIn) {
   ASSERT_TRUE(rig.idle());
   EXPECT_EQ(rig.desktop.text(kNotes), "x");
   EXPECT_EQ(rig.text(), "ghbdtn");
+}
+
+// Keys whose text is more than one UTF-16 unit, typed while a correction is
+// typed, come out whole after it.
+TEST(Typing, HeldKeysOfMoreThanOneUnitArriveWhole) {
+  TypingGate gate;
+  BridgeRig rig(trustedDesktop(), gate.wrap(bridgeAppOps()));
+  rig.desktop.typeAsPerson("привет ", kQuick);
+  ASSERT_TRUE(gate.waitEntered());
+  for (const std::u16string text : {u"😀", u"𝐀", u"e\u0301", u"ab"}) {
+    rig.desktop.postKeyEvent(true, 0, 0, text, 0);
+    rig.desktop.postKeyEvent(false, 0, 0, text, 0);
+  }
+  gate.letGo();
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.text(), "привет 😀𝐀e\u0301ab");
 }
 
 TEST(Typing, CmdZRightAfterAFixBringsBackTheWordAsTyped) {

@@ -151,9 +151,10 @@ int runProgram(SimPlatform& platform) {
   const std::unique_ptr<App> app = newApp(cfg, store.get(), detector, &tracker, std::move(ops));
 
   setTrayApp(app.get());
-  setKeyHandler([appPtr = app.get()](uint16_t keycode, char32_t ch, int64_t flags) {
-    return appPtr->onKeyEvent(keycode, ch, flags);
-  });
+  setKeyHandler(
+      [appPtr = app.get()](uint16_t keycode, char32_t ch, int64_t flags, std::u16string_view text) {
+        return appPtr->onKeyEvent(keycode, ch, flags, text);
+      });
   // A driver's waitIdle then also waits for the program to go quiet.
   platform.desktop->setBusyProbe(
       [appPtr = app.get()] { return appPtr->isBusy() || injecting.load() == 1; });
