@@ -50,6 +50,7 @@ bool App::enqueueReplacement(replacementJob job) {
     return false;
   }
   job.generation = contextGen.load();
+  job.seq = lastJobSeq.fetch_add(1) + 1;
   const std::lock_guard deferLock(deferMu);
   if (jobs->tryPush(std::move(job))) {
     busy = true;
@@ -67,6 +68,10 @@ void App::invalidateContext() {
   undo.Reset();
   detector.ResetTransientContext();
   if (tracker != nullptr) tracker->Reset();
+}
+
+void App::lastKeyReachedApplication() {
+  boundaryPassedJob.store(lastKeyJob.load(std::memory_order_relaxed));
 }
 
 bool App::isBusy() {

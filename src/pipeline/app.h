@@ -96,6 +96,10 @@ class App final {
   [[nodiscard]] bool onKeyUp(uint16_t keycode);
   [[nodiscard]] bool onMouseEvent(uint64_t token, int64_t eventType);
   void invalidateContext();
+  // The system gave up waiting for the tap while it swallowed the last key
+  // down, so that key reached the application after all: a job it queued
+  // must not type it again. Tap thread.
+  void lastKeyReachedApplication();
 
   [[nodiscard]] bool enqueueReplacement(replacementJob job);
   [[nodiscard]] bool convertCurrentWord();
@@ -136,6 +140,8 @@ class App final {
   bool appChanged(const replacementJob& job, const std::string& front);
   // Whether a key the worker posts for the job still reaches its application.
   bool jobAppInFront(const replacementJob& job) const;
+  // Whether the key that queued the job reached the application by itself.
+  bool boundaryReachedApp(const replacementJob& job) const;
 
   // Held input.
   std::pair<bool, bool> deferWhileBusy(uint16_t keycode, char32_t ch, int64_t flags,
@@ -165,6 +171,12 @@ class App final {
   std::shared_ptr<OneShotSignal> workerDone;
   std::atomic<bool> stopped{false};
   std::atomic<uint64_t> contextGen{0};
+  // Jobs by number (stamped when queued): the last stamped, the one the
+  // tap's last key down queued (0: none), and the one whose key reached
+  // the application although swallowed (0: none).
+  std::atomic<uint64_t> lastJobSeq{0};
+  std::atomic<uint64_t> lastKeyJob{0};
+  std::atomic<uint64_t> boundaryPassedJob{0};
 
   std::mutex handleMu;
   std::mutex deferMu;

@@ -25,6 +25,7 @@ struct replacementJob {
   std::string app;          // bundle identifier of the application it was typed in
   replacementJobKind kind = jobKindFix;
   uint64_t generation = 0;  // stamped by enqueueReplacement, never by the maker
+  uint64_t seq = 0;         // tells jobs apart; stamped by enqueueReplacement too
 };
 
 enum class deferredInputKind : uint8_t { deferredKindKey = 0, deferredKindMouse = 1 };

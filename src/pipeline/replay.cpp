@@ -9,9 +9,16 @@ namespace vyx {
 
 bool App::onKeyEvent(uint16_t keycode, char32_t ch, int64_t flags, std::u16string_view text) {
   const auto [held, swallow] = deferWhileBusy(keycode, ch, flags, text);
-  if (held) return swallow;
+  // Written and read on the tap thread alone: no ordering needed.
+  if (held) {
+    lastKeyJob.store(0, std::memory_order_relaxed);
+    return swallow;
+  }
   const std::lock_guard handleLock(handleMu);
   const bool answer = processKeyEvent(keycode, ch, flags, clock());
+  // A key is swallowed only for the job it queued, the last one stamped.
+  lastKeyJob.store(answer ? lastJobSeq.load(std::memory_order_relaxed) : 0,
+                   std::memory_order_relaxed);
   if (!answer && !isModifierKey(keycode)) {
     // This press reaches the application, so its key-up must too, even when
     // an earlier press of the same key was held.

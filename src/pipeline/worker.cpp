@@ -55,6 +55,10 @@ bool App::jobAppInFront(const replacementJob& job) const {
   return job.app.empty() || frontmostNow() == job.app;
 }
 
+bool App::boundaryReachedApp(const replacementJob& job) const {
+  return job.seq != 0 && job.seq == boundaryPassedJob.load();
+}
+
 void App::runReplacementJob(const replacementJob& job) {
   if (job.kind == jobKindSelection) {
     runSelectionJob(job);
@@ -67,7 +71,12 @@ void App::runReplacementJob(const replacementJob& job) {
   if (contextGen.load() != job.generation) {
     metricQueueDrops.fetch_add(1);
     vlog("skip_reason: %s", "stale-generation");
-    if (job.kind == jobKindFix && job.boundary != 0 && jobAppInFront(job)) synthesizeBoundary(job);
+    // A boundary that got through by itself (the system gave up waiting
+    // for the tap) is on the screen already.
+    if (job.kind == jobKindFix && job.boundary != 0 && !boundaryReachedApp(job) &&
+        jobAppInFront(job)) {
+      synthesizeBoundary(job);
+    }
     return;
   }
 
@@ -82,7 +91,10 @@ void App::runReplacementJob(const replacementJob& job) {
   // pressed is still theirs (a space or a mark was typed with the text), as
   // long as it goes where they typed it and nowhere else.
   if (contextGen.load() != job.generation) {
-    if (job.kind == jobKindFix && job.boundary == 10 && jobAppInFront(job)) synthesizeBoundary(job);
+    if (job.kind == jobKindFix && job.boundary == 10 && !boundaryReachedApp(job) &&
+        jobAppInFront(job)) {
+      synthesizeBoundary(job);
+    }
     return;
   }
 

@@ -19,6 +19,12 @@ namespace {
 // The event services keep at most this many UTF-16 units of a key's text.
 constexpr size_t kMaxKeyText = 20;
 
+// The tap answered "drop" to the last key down only after the system had
+// given up waiting and disabled the tap: the key went on to the application
+// anyway. Told to the pipeline with the disabled-by-timeout notice that
+// follows. Tap thread.
+std::atomic<bool> droppedKeyPassed{false};
+
 // A run loop belongs to its thread, so this thread serves the tap for the
 // rest of the process. Nothing stops it in the running program; on the
 // simulated desktop the loop returns when the desktop goes, and the thread
@@ -72,9 +78,14 @@ os::Event* offerKey(os::EventType type, os::Event* event) {
     os::eventKeyboardGetUnicodeString(event, text.size(), &length, text.data());
   }
   const char16_t ch = length != 0 ? text[0] : 0;
-  return goKeyCallback(keycode, ch, flags, userData, std::u16string_view(text.data(), length)) != 0
-             ? nullptr
-             : event;
+  if (goKeyCallback(keycode, ch, flags, userData, std::u16string_view(text.data(), length)) == 0) {
+    return event;
+  }
+  os::EventTap* tap = activeEventTap.load();
+  if (type == os::kEventKeyDown && tap != nullptr && !os::eventTapIsEnabled(tap)) {
+    droppedKeyPassed.store(true, std::memory_order_relaxed);
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -116,9 +127,12 @@ os::Event* eventTapCallback(void* /*proxy*/, os::EventType type, os::Event* even
         userInfo != nullptr ? static_cast<os::EventTap*>(userInfo) : activeEventTap.load();
     if (tap != nullptr) os::eventTapEnable(tap, true);
     forgetUnseenOwnEvents();
-    goTapDisabled(type == os::kEventTapDisabledByTimeout ? 1 : 2);
+    const bool keyPassed = droppedKeyPassed.exchange(false);
+    goTapDisabled(type == os::kEventTapDisabledByTimeout ? 1 : 2,
+                  keyPassed && type == os::kEventTapDisabledByTimeout);
     return event;
   }
+  droppedKeyPassed.store(false, std::memory_order_relaxed);
   if (event != nullptr &&
       os::eventGetIntegerValueField(event, os::kEventSourceUserData) == syntheticEventMarker) {
     noteOwnEventSeen();

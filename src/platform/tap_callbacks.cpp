@@ -46,18 +46,21 @@ int32_t goMouseEvent(uint64_t token, int64_t type) noexcept {
   }
 }
 
-void goTapDisabled(int64_t reason) noexcept {
+void goTapDisabled(int64_t reason, bool keyPassed) noexcept {
   try {
-    recordTapDisabled(reason);
+    recordTapDisabled(reason, keyPassed);
   } catch (...) {
     logPanic("goTapDisabled", false);
   }
 }
 
-void recordTapDisabled(int64_t reason) {
+void recordTapDisabled(int64_t reason, bool keyPassed) {
   const uint64_t total = metricTapTimeouts.fetch_add(1) + 1;
   logf("event tap re-enabled (%s), total=%d", reason == 1 ? "timeout" : "user input", total);
-  if (App* app = getTrayApp()) app->invalidateContext();
+  if (App* app = getTrayApp()) {
+    if (keyPassed) app->lastKeyReachedApplication();
+    app->invalidateContext();
+  }
 }
 
 void setMouseGateState(bool on) {

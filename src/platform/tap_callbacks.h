@@ -25,9 +25,10 @@ namespace vyx {
 // is still the caller's to free, and the event passes.
 [[nodiscard]] int32_t goMouseEvent(uint64_t token, int64_t type) noexcept;
 // The system disabled the tap and the callback enabled it again: reason 1
-// for a slow callback, 2 for user input.
-void goTapDisabled(int64_t reason) noexcept;
-void recordTapDisabled(int64_t reason);
+// for a slow callback, 2 for user input. keyPassed: the key down the tap
+// was swallowing when it was disabled reached the application after all.
+void goTapDisabled(int64_t reason, bool keyPassed = false) noexcept;
+void recordTapDisabled(int64_t reason, bool keyPassed = false);
 
 // The App's mouseGate operation.
 void setMouseGateState(bool on);

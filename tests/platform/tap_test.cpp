@@ -111,6 +111,39 @@ TEST(EventTap, ADisabledTapIsReenabledCountedAndTheContextInvalidated) {
   EXPECT_EQ(rig.app->buffer().CurrentWord(), "a");
 }
 
+// The system gives up waiting for the tap while it swallows the Space that
+// ends a wrong word: the Space reaches TextEdit by itself, and the
+// correction, dropped with the context, does not type it a second time.
+TEST(EventTap, ASpaceThatGotThroughAtATimeOutIsNotTypedAgain) {
+  BridgeRig rig;
+  rig.desktop.setTapTimeout(std::chrono::milliseconds(200));
+  App* app = rig.app.get();
+  sim::Desktop& desktop = rig.desktop;
+  setKeyHandler([app, &desktop](uint16_t k, char32_t c, int64_t f, std::u16string_view t) {
+    const bool swallowed = app->onKeyEvent(k, c, f, t);
+    // The decision outlasts the system's patience.
+    if (c == U' ') {
+      EXPECT_TRUE(eventually([&] { return desktop.taps().at(0).timeouts == 1; }));
+    }
+    return swallowed;
+  });
+  {
+    // The worker waits before its checks until the re-enabled tap has
+    // invalidated the context.
+    const std::lock_guard worker(replaceMu);
+    rig.desktop.typeAsPerson("привет ", kQuick);
+    ASSERT_TRUE(eventually([&] { return app->generation() == 1; }));
+  }
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.text(), "ghbdtn ");
+  setKeyHandler([app](uint16_t k, char32_t c, int64_t f, std::u16string_view t) {
+    return app->onKeyEvent(k, c, f, t);
+  });
+  rig.desktop.typeAsPerson("мир ", kQuick);
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.text(), "ghbdtn мир ");
+}
+
 // A key of a correction posted just before another application came to the
 // front, still on its way to the tap: the tap drops it, so that the
 // application now in front gets nothing of the correction.
