@@ -121,9 +121,11 @@ TEST(ProgramStartup, WithoutAccessibilityItWaitsAndStartsOnceGrantedThenQuitsFro
   ASSERT_TRUE(vyx.waitForLog("Accessibility granted — Vyx ready", std::chrono::seconds(5)));
   EXPECT_TRUE(eventually([&] { return client.statusItemTitle() == "\u26A1"; }));
   EXPECT_TRUE(eventually([&] { return visibleWindowHasButton(client, "Начать"); }));
-  // The window took the focus; the person clicks back into the editor.
+  // The window took the focus; the person clicks back into the editor and
+  // types once vyx has heard of it (until then its words count as Vyx's own).
   client.activate(kTextEdit);
   ASSERT_TRUE(waitForEnabledTap(client));
+  ASSERT_TRUE(client.waitIdle());
   client.typeAsPerson("мир ");
   ASSERT_TRUE(client.waitIdle());
   EXPECT_EQ(client.text(kTextEdit), "мир ");
