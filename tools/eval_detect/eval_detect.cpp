@@ -24,6 +24,9 @@
 //             "!" = Shift+1 -> "!", "?" = Shift+7 -> "&"
 //       Recall is the share that ends up reading the word with exactly that
 //       mark.
+//   * Latin words followed by "," "." or ";", one pass per mark, typed with
+//     the Russian layout active, where those keys give б, ю and ж; recall is
+//     the share that ends up reading the word with exactly that mark.
 //   * switched mid-word: the program switches the layout when a correction
 //     ends, while the person types on; the next word then starts with keys
 //     given on the old layout and ends with keys given on the new one. For
@@ -63,6 +66,8 @@ const std::vector<KeyModel> kKeyModels = {
     {"pc", {{U',', U'?'}, {U'.', U'/'}, {U'!', U'!'}, {U'?', U'&'}}},
 };
 constexpr char32_t kMarks[] = {U',', U'.', U'!', U'?'};
+// Marks whose keys give Russian letters, after an English word.
+constexpr char32_t kLetterKeyMarks[] = {U',', U'.', U';'};
 
 // What the word buffer would hand over: it ends a word at white space and at
 // any character that is no letter, digit, letter key or shifted digit key,
@@ -165,6 +170,13 @@ std::vector<PassPlan> buildPasses(const std::vector<std::string>& words) {
   for (const char32_t mark : kMarks) {
     latinPunct.push_back({"Latin words typed right + \"" + encodeUtf8(mark) + "\"", {}, false});
   }
+  std::vector<PassPlan> latinOnRussian;
+  for (const char32_t mark : kLetterKeyMarks) {
+    latinOnRussian.push_back({"Latin words typed on the Russian layout + \"" + encodeUtf8(mark) +
+                                  "\" (typed \"" + encodeUtf8(enToRu.at(mark)) + "\")",
+                              {},
+                              true});
+  }
   std::vector<PassPlan> wrongPunct;
   for (const KeyModel& model : kKeyModels) {
     for (const auto& [mark, key] : model.keys) {
@@ -193,6 +205,11 @@ std::vector<PassPlan> buildPasses(const std::vector<std::string>& words) {
       for (size_t i = 0; i < std::size(kMarks); ++i) {
         latinPunct[i].inputs.push_back(makeInput(w, kMarks[i], w + encodeUtf8(kMarks[i]), w));
       }
+      for (size_t i = 0; i < std::size(kLetterKeyMarks); ++i) {
+        const char32_t mark = kLetterKeyMarks[i];
+        latinOnRussian[i].inputs.push_back(
+            makeInput(converted, enToRu.at(mark), w + encodeUtf8(mark), w));
+      }
     } else if (script == kScriptCyrillic) {
       size_t i = 0;
       for (const KeyModel& model : kKeyModels) {
@@ -207,7 +224,7 @@ std::vector<PassPlan> buildPasses(const std::vector<std::string>& words) {
   passes.push_back(std::move(other));
   passes.push_back(std::move(rightThenOther));
   passes.push_back(std::move(otherThenRight));
-  for (auto* group : {&latinPunct, &wrongPunct}) {
+  for (auto* group : {&latinPunct, &latinOnRussian, &wrongPunct}) {
     for (PassPlan& p : *group) {
       if (!p.inputs.empty()) passes.push_back(std::move(p));
     }

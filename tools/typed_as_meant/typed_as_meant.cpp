@@ -18,12 +18,14 @@
 // put down to the rules (detection or skip rules) when the field holds what
 // those rules make of the text the keys gave, and to the rest of the
 // program (timing, holding and replay, replacement) when it does not.
+// A sentence counts as meant when every word of it is.
 // --failures writes every failure, one a line: cause, count, the word.
 #include <cstdio>
 #include <fstream>
 #include <future>
 #include <map>
 #include <mutex>
+#include <set>
 #include <sstream>
 
 #include "corpus_sample.h"
@@ -66,6 +68,9 @@ struct Results {
   size_t leftAsTyped = 0;       // typed on the wrong layout and not corrected
   size_t changedRight = 0;      // typed on the right layout and changed
   size_t fixedOtherwise = 0;    // corrected, or changed, into something else
+  size_t sentences = 0;
+  size_t sentencesMeant = 0;                 // every word as meant
+  std::map<Cause, size_t> sentencesByCause;  // sentences with a failure of that cause
   std::map<Cause, size_t> byCause;
   std::map<std::pair<Cause, std::string>, size_t> failures;
   std::string error;
@@ -113,6 +118,8 @@ void score(Results& r, const std::u32string& meant, const std::u32string& typed,
                        typedWords.size() == meantWords.size() &&
                        ruleWords.size() == meantWords.size();
   if (!aligned) ++r.sentencesShifted;
+  ++r.sentences;
+  std::set<Cause> causes;
   size_t at = 0;  // the word's start in the typed text
   for (size_t i = 0; i < meantWords.size(); ++i) {
     const std::u32string& m = meantWords[i];
@@ -145,9 +152,12 @@ void score(Results& r, const std::u32string& meant, const std::u32string& typed,
       }
       ++r.byCause[cause];
       ++r.failures[{cause, label}];
+      causes.insert(cause);
     }
     at += t.size() + 1;
   }
+  if (causes.empty()) ++r.sentencesMeant;
+  for (const Cause cause : causes) ++r.sentencesByCause[cause];
 }
 
 void drive(const Options& opt, const std::vector<Sentence>& sentences, Results& results) {
@@ -221,6 +231,8 @@ void report(const Options& opt, Results& r) {
               r.neededFixMeant, percent(r.neededFixMeant, r.neededFix));
   std::printf("| typed on the right layout %zu | %zu left as meant (%.2f%%) |\n", r.typedRight,
               r.typedRightMeant, percent(r.typedRightMeant, r.typedRight));
+  std::printf("| sentences %zu | %zu every word as meant (%.2f%%) |\n", r.sentences,
+              r.sentencesMeant, percent(r.sentencesMeant, r.sentences));
   const size_t failed = r.words - meant;
   std::printf(
       "failures %zu: detection rules %zu (%.1f%%), skip rules %zu (%.1f%%), rest of the program "
@@ -228,6 +240,11 @@ void report(const Options& opt, Results& r) {
       failed, r.byCause[Cause::detection], percent(r.byCause[Cause::detection], failed),
       r.byCause[Cause::skipRule], percent(r.byCause[Cause::skipRule], failed),
       r.byCause[Cause::rest], percent(r.byCause[Cause::rest], failed), r.sentencesShifted);
+  std::printf(
+      "sentences with a failure of the detection rules %zu, of the skip rules %zu, of the rest of "
+      "the program %zu\n",
+      r.sentencesByCause[Cause::detection], r.sentencesByCause[Cause::skipRule],
+      r.sentencesByCause[Cause::rest]);
   std::printf(
       "failures by what shows: left as typed on the wrong layout %zu, changed though typed right "
       "%zu, made into something else %zu\n",
