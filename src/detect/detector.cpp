@@ -85,6 +85,10 @@ bool Detector::ruValid(std::u32string_view word) const {
   return ruDict.Has(utf8) || ruShortWords.contains(toLower(utf8));
 }
 
+bool Detector::customHas(const StringSet* set, std::u32string_view word) {
+  return set != nullptr && set->contains(encodeUtf8(toLower(word)));
+}
+
 bool Detector::fuzzyMatch(std::u32string_view word) {
   // Lower-cased: the search lower-cases every candidate, so case never
   // changes whether it finds one.
@@ -101,9 +105,18 @@ bool Detector::fuzzyMatch(std::u32string_view word) {
 
 // The user word set was read once before the decision: a reload published
 // meanwhile applies from the next word on.
-Detector::Answer Detector::check(std::u32string_view word, const CustomWordSet& set) {
+Detector::Answer Detector::check(std::u32string_view typed, const CustomWordSet& set) {
   trailingPunct = 0;
-  if (word.empty()) return {};
+  if (typed.empty()) return {};
+  const bool capitalKey = isCapitalLetterKey(typed.front());
+  // On a Mac, Ё is Shift with the backslash key, which QWERTY shows as a
+  // vertical line; the key maps have that Ё on the tilde.
+  std::u32string tilde;
+  if (typed.front() == U'|' && typed.size() > 1) {
+    tilde = typed;
+    tilde.front() = U'~';
+  }
+  const std::u32string_view word = tilde.empty() ? typed : tilde;
 
   if (set && !set->empty()) {
     CustomAnswer c = checkCustom(word, *set);
@@ -118,12 +131,13 @@ Detector::Answer Detector::check(std::u32string_view word, const CustomWordSet& 
   }
   if (allSame(word)) return {};
 
+  if (capitalKey) return checkCapitalKeyWord(word, set);
   if (isMixedScript(word)) {
-    if (Answer mixed = checkMixed(word); mixed.wrong) return mixed;
+    if (Answer mixed = checkMixed(word, set); mixed.wrong) return mixed;
   }
   const std::string_view script = detectScript(word);
   if (script == kScriptCyrillic) return checkCyrillic(word);
-  if (script == kScriptLatin) return checkLatin(word);
+  if (script == kScriptLatin) return checkLatin(word, true);
   return {};
 }
 
@@ -138,7 +152,31 @@ Detector::Answer Detector::checkCyrillic(std::u32string_view word) {
   return {true, std::move(en)};
 }
 
-Detector::Answer Detector::checkLatin(std::u32string_view word) {
+Detector::Answer Detector::checkCapitalKeyWord(std::u32string_view word, const CustomWordSet& set) {
+  // Read as ",удет" and ",elet" are read, the capital's key as its letter.
+  // When that reading is no word, the pipeline judges the word after the
+  // mark on its own.
+  const auto letter = std::find_if(word.begin() + 1, word.end(), isLetter);
+  if (letter == word.end()) return {};
+  if (!isLatinScript(*letter)) return checkMixed(word, set);
+  // An English word after a quotation mark or a colon was typed as meant.
+  const std::string rest = toLower(encodeUtf8(word.substr(1)));
+  if (enDict.hasWord(rest) || (endsEnglishWord(word.back()) && enDict.hasWord(lowerPrefix(rest)))) {
+    return {};
+  }
+  Answer answer = checkLatin(word, false);
+  if (answer.wrong || word.size() < kFuzzyMinLength) return answer;
+  // One edit from a Russian word, as for any word, unless the edit is at
+  // the capital: "\"ghbdtn" is привет after a quotation mark, not Эпривет.
+  std::u32string ru = convertScript(kScriptLatin, word);
+  const std::optional<std::string> near = ruDict.FuzzyFind(encodeUtf8(ru));
+  if (!near || toLower(decodeUtf8(*near).front()) != toLower(ru.front())) return {};
+  markLanguage(true);
+  if (verboseOn()) vlog("Fix (fuzzy): %q → %q", encodeUtf8(word), encodeUtf8(ru));
+  return {true, std::move(ru)};
+}
+
+Detector::Answer Detector::checkLatin(std::u32string_view word, bool fuzzy) {
   std::u32string ru = convertScript(kScriptLatin, word);
 
   // A word of the English list stays as typed even when its conversion is a
@@ -176,7 +214,7 @@ Detector::Answer Detector::checkLatin(std::u32string_view word) {
     if (verboseOn()) vlog("Fix: %q → %q", encodeUtf8(word), encodeUtf8(ru));
     return {true, std::move(ru)};
   }
-  if (word.size() < kFuzzyMinLength || enExact) return {};
+  if (!fuzzy || word.size() < kFuzzyMinLength || enExact) return {};
   if (!fuzzyMatch(ru)) return {};
   markLanguage(true);
   if (verboseOn()) vlog("Fix (fuzzy): %q → %q", encodeUtf8(word), encodeUtf8(ru));

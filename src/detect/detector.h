@@ -64,12 +64,18 @@ class Detector final {
 
   // Everything below runs with mu held.
   Answer check(std::u32string_view word, const CustomWordSet& set);
-  Answer checkLatin(std::u32string_view word);
+  // fuzzy: whether a conversion one edit from a Russian word counts.
+  Answer checkLatin(std::u32string_view word, bool fuzzy);
   // A word with Latin and Cyrillic letters, read whole on the one layout that
-  // makes it a word; not wrong when neither or both do.
-  Answer checkMixed(std::u32string_view word);
+  // makes it a word (a list word, a user word, then through the rules); not
+  // wrong when neither or both do.
+  Answer checkMixed(std::u32string_view word, const CustomWordSet& set);
+  // A word that begins with the key of a capital on QWERTY ("\"nj"): wrong
+  // only when read whole, that key as its capital, it is a Russian word.
+  Answer checkCapitalKeyWord(std::u32string_view word, const CustomWordSet& set);
   Answer checkCyrillic(std::u32string_view word);
   CustomAnswer checkCustom(std::u32string_view word, const StringSet& set);
+  [[nodiscard]] static bool customHas(const StringSet* set, std::u32string_view word);
   [[nodiscard]] int64_t lemmaRank(std::u32string_view w) const;
   [[nodiscard]] bool tailIsPunctuation(std::u32string_view full, std::u32string_view prefix) const;
   [[nodiscard]] bool qwertyTailIsLetter(std::u32string_view word) const;

@@ -28,10 +28,6 @@ TrailingPunct customTrailingPunct(std::string_view script, char32_t last) {
   return {};
 }
 
-bool holds(const StringSet& set, std::u32string_view word) {
-  return set.contains(encodeUtf8(toLower(word)));
-}
-
 }  // namespace
 
 Detector::CustomAnswer Detector::checkCustom(std::u32string_view word, const StringSet& set) {
@@ -40,12 +36,12 @@ Detector::CustomAnswer Detector::checkCustom(std::u32string_view word, const Str
   const bool cyrillic = script == kScriptCyrillic;
   const auto kept = [] { return CustomAnswer{false, {}, true}; };
 
-  if (holds(set, word)) {
+  if (customHas(&set, word)) {
     if (cyrillic) markLanguage(true);
     return kept();
   }
   std::u32string converted = convertScript(script, word);
-  if (holds(set, converted)) {
+  if (customHas(&set, converted)) {
     markLanguage(!cyrillic);
     return {true, std::move(converted), true};
   }
@@ -58,12 +54,12 @@ Detector::CustomAnswer Detector::checkCustom(std::u32string_view word, const Str
   if (!cyrillic && punctLetterKeys.contains(last) && qwertyTailIsLetter(word)) return {};
 
   const std::u32string_view prefix = word.substr(0, word.size() - 1);
-  if (holds(set, prefix)) {
+  if (customHas(&set, prefix)) {
     if (cyrillic) markLanguage(true);
     return kept();
   }
   std::u32string convertedPrefix = convertScript(script, prefix);
-  if (!holds(set, convertedPrefix)) return {};
+  if (!customHas(&set, convertedPrefix)) return {};
   markLanguage(!cyrillic);
   trailingPunct = tail.punct;
   return {true, std::move(convertedPrefix), true};

@@ -83,7 +83,7 @@ bool isMixedScript(std::u32string_view word) {
   return cyrillic && begunOnQwertyKeys(word);
 }
 
-Detector::Answer Detector::checkMixed(std::u32string_view word) {
+Detector::Answer Detector::checkMixed(std::u32string_view word, const CustomWordSet& set) {
   // Every key read on the Russian layout, and every key read on QWERTY (where
   // the keys that are no letters read the same on both).
   const std::u32string ru = russianReading(word);
@@ -101,8 +101,10 @@ Detector::Answer Detector::checkMixed(std::u32string_view word) {
   // much that a reading only they let through is weaker evidence.
   std::u32string ruLower = toLower(ruCore);
   std::replace(ruLower.begin(), ruLower.end(), U'ё', U'е');
-  const bool ruListed = ruWhole && ruDict.hasWord(encodeUtf8(ruLower));
-  const bool enListed = enWhole && enDict.hasWord(encodeUtf8(toLower(enCore)));
+  const bool ruListed =
+      ruWhole && (ruDict.hasWord(encodeUtf8(ruLower)) || customHas(set.get(), ruCore));
+  const bool enListed =
+      enWhole && (enDict.hasWord(encodeUtf8(toLower(enCore))) || customHas(set.get(), enCore));
   if (ruListed != enListed) return pick(ruListed);
   if (ruListed) return {};  // a word either way: which was meant is anyone's guess
 

@@ -28,6 +28,25 @@ extern const std::unordered_map<std::string, std::string> oneLetterWords;
 // Short Russian words accepted besides the word list (8).
 extern const std::unordered_set<std::string> ruShortWords;
 
+// Whether c is what QWERTY shows for the shifted key of a Russian capital that
+// is no letter there: < > : " { } | for Б Ю Ж Э Х Ъ Ё on the Mac Russian
+// layout. Such a key that begins a word may be the word's capital ("Это"
+// typed as "nj with a quotation mark); elsewhere it is the mark it shows.
+[[nodiscard]] constexpr bool isCapitalLetterKey(char32_t c) {
+  switch (c) {
+    case U'<':
+    case U'>':
+    case U':':
+    case U'"':
+    case U'{':
+    case U'}':
+    case U'|':
+      return true;
+    default:
+      return false;
+  }
+}
+
 inline constexpr std::string_view kScriptCyrillic = "cyrillic";
 inline constexpr std::string_view kScriptLatin = "latin";
 inline constexpr std::string_view kScriptUnknown = "unknown";

@@ -127,8 +127,6 @@ class App final {
   bool processKeyEvent(uint16_t keycode, char32_t ch, int64_t flags, MonoTime now);
   bool onWord(const std::string& word, char32_t boundary);
   bool processReturn(uint16_t keycode, int64_t flags);
-  // The skip rules, then the detector; app is where a fix would be typed.
-  Decision decideWord(const std::string& word, std::string& app);
   void observeRetypeChar(char32_t ch);
 
   // Worker.

@@ -39,7 +39,22 @@ Buffer::Buffer(OnWord onWord) : onWord(std::move(onWord)) {
 
 bool Buffer::Add(char32_t r) {
   if (verboseOn() && !isPlainLetterOrSpace(r)) logSpecialChar(r);
+  return append(r);
+}
 
+bool Buffer::AddCapitalLetterKey(char32_t r) {
+  if (verboseOn()) logSpecialChar(r);
+  {
+    const std::lock_guard lock(mu);
+    if (chars.empty()) {
+      chars.push_back(r);
+      return false;
+    }
+  }
+  return append(r);
+}
+
+bool Buffer::append(char32_t r) {
   std::string word;
   {
     const std::lock_guard lock(mu);

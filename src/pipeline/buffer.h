@@ -33,12 +33,19 @@ class Buffer final {
   // and is also the boundary. Returns onWord's answer, false when no word was
   // finished or there is no callback.
   [[nodiscard]] bool Add(char32_t r);
+  // The key of a Russian capital typed on QWERTY, showing its mark (" for Э):
+  // where a word begins, it begins the word, whose reading later tells
+  // whether it was the capital; anywhere else it is Add.
+  [[nodiscard]] bool AddCapitalLetterKey(char32_t r);
   void Backspace();
   void Clear();
   [[nodiscard]] std::string CurrentWord() const;
   [[nodiscard]] std::string FlushWord();
 
  private:
+  // Add without its log line.
+  bool append(char32_t r);
+
   mutable std::mutex mu;
   std::u32string chars;
   const OnWord onWord;

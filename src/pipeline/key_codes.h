@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 
 namespace vyx {
 
@@ -32,6 +33,19 @@ inline constexpr uint16_t kKeyUpArrow = 126;
 // Command, Shift, Caps Lock, Option, Control, Function and their right-hand twins.
 [[nodiscard]] constexpr bool isModifierKey(uint16_t keycode) {
   return keycode >= 54 && keycode <= 63;
+}
+
+// Whether the key gave, on QWERTY, the mark that its shifted Russian capital
+// shows there: " : < > { } | from the keys of Э Ж Б Ю Х Ъ Ё on a Mac. The same
+// mark from another key (the quotation mark and colon of the Russian layout's
+// digit row) is only a mark.
+[[nodiscard]] constexpr bool isCapitalLetterKeyPress(uint16_t keycode, char32_t ch) {
+  constexpr std::pair<uint16_t, char32_t> kKeys[] = {{39, U'"'}, {41, U':'}, {43, U'<'}, {47, U'>'},
+                                                     {33, U'{'}, {30, U'}'}, {42, U'|'}};
+  for (const auto& [key, mark] : kKeys) {
+    if (key == keycode) return ch == mark;
+  }
+  return false;
 }
 
 inline constexpr int64_t kMouseLeftDown = 1;

@@ -1,9 +1,11 @@
 // The decision for one key-down or modifier change, and for each finished word.
+#include "detect/keymaps.h"
 #include "log/logger.h"
 #include "pipeline/app.h"
 #include "pipeline/convert_by_script.h"
 #include "pipeline/key_codes.h"
 #include "pipeline/skip_rules.h"
+#include "pipeline/word_decision.h"
 #include "text/utf8.h"
 
 namespace vyx {
@@ -111,7 +113,8 @@ bool App::processKeyEvent(uint16_t keycode, char32_t ch, int64_t flags, MonoTime
     return processReturn(keycode, flags);
   }
 
-  const bool swallow = buf.Add(ch);
+  const bool swallow =
+      isCapitalLetterKeyPress(keycode, ch) ? buf.AddCapitalLetterKey(ch) : buf.Add(ch);
   observeRetypeChar(ch);
   return swallow;
 }
@@ -122,32 +125,22 @@ bool App::processReturn(uint16_t keycode, int64_t flags) {
     if (tracker != nullptr) (void)tracker->ObserveKey(rollbackKeyEnter, 0);
     return false;
   }
-  std::string app;
-  const Decision d = decideWord(word, app);
+  WordDecision wd = decideFinishedWord(cfg, store, detector, word, ops.frontmostApp);
+  const Decision& d = wd.decision;
   if (!d.wrong) return false;
   std::string text = d.fixed;
   if (d.punct != 0) appendUtf8(text, d.punct);
-  if (verboseOn()) logf("Fix (enter): %q → %q", word, text);
+  if (verboseOn()) logf("Fix (enter): %q → %q", wd.judged, text);
   replacementJob job;
   job.kind = jobKindFix;
-  job.deleteChars = static_cast<int64_t>(codePointCount(word));
+  job.deleteChars = static_cast<int64_t>(codePointCount(wd.judged));
   job.text = std::move(text);
   job.boundary = 10;
   job.keycode = keycode;
   job.flags = flags;
-  job.word = std::move(word);
-  job.app = std::move(app);
+  job.word = std::move(wd.judged);
+  job.app = std::move(wd.app);
   return enqueueReplacement(std::move(job));
-}
-
-Decision App::decideWord(const std::string& word, std::string& app) {
-  SkipDecision skip = shouldSkipWordReasonWithFrontmost(cfg, store, word, ops.frontmostApp);
-  if (skip.skip) {
-    vlog("skip_reason: %s", skip.reason);
-    return {};
-  }
-  app = std::move(skip.app);
-  return detector.CheckWithTrailingPunct(word);
 }
 
 void App::observeRetypeChar(char32_t ch) {
@@ -166,11 +159,11 @@ bool App::onWord(const std::string& word, char32_t boundary) {
   // Half of a character outside the Basic Multilingual Plane: it cannot be
   // typed back on its own, so the key passes and the word stays as typed.
   if (boundary >= 0xD800 && boundary <= 0xDFFF) return false;
-  std::string app;
-  const Decision d = decideWord(word, app);
+  WordDecision wd = decideFinishedWord(cfg, store, detector, word, ops.frontmostApp);
+  const Decision& d = wd.decision;
   if (!d.wrong) return false;
 
-  const auto n = static_cast<int64_t>(codePointCount(word));
+  const auto n = static_cast<int64_t>(codePointCount(wd.judged));
   const char last = word.back();
   // The buffer attaches "!" and "?" to the word; that key is the boundary
   // being swallowed, so the mark is not on screen yet.
@@ -178,8 +171,8 @@ bool App::onWord(const std::string& word, char32_t boundary) {
   replacementJob job;
   job.kind = jobKindFix;
   job.boundary = boundary;
-  job.word = word;
-  job.app = std::move(app);
+  job.word = std::move(wd.judged);
+  job.app = std::move(wd.app);
   job.text = d.fixed;
   job.deleteChars = attachedMark ? n - 1 : n;
   if (d.punct != 0) appendUtf8(job.text, d.punct);
@@ -187,9 +180,9 @@ bool App::onWord(const std::string& word, char32_t boundary) {
   if (verboseOn()) {
     if (d.punct != 0) {
       logf(attachedMark ? "Fix (trail %c, no space): %q → %q" : "Fix (trail %c): %q → %q", d.punct,
-           word, d.fixed);
+           job.word, d.fixed);
     } else {
-      logf("Fix: %q → %q", word, d.fixed);
+      logf("Fix: %q → %q", job.word, d.fixed);
     }
   }
   return enqueueReplacement(std::move(job));
@@ -199,7 +192,10 @@ bool App::convertCurrentWord() {
   if (!cfg.Enabled) return false;
   if (injecting.load() != 0) return false;
   if (ops.trayEnabled && !ops.trayEnabled()) return false;
-  const std::string word = buf.CurrentWord();
+  std::string word = buf.CurrentWord();
+  // A capital's key that begins the word stays the mark it shows: this
+  // conversion reads no word, so nothing tells that it was a capital.
+  if (!word.empty() && isCapitalLetterKey(word.front())) word.erase(0, 1);
   if (word.empty()) return false;
   // Retyping a run of keys that long would outlast the exit's wait for it.
   if (isAddressLike(word) || codePointCount(word) > kMaxWordLength) return false;

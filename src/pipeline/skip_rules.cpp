@@ -66,7 +66,10 @@ SkipDecision shouldSkipWordReasonWithFrontmost(const Config& cfg, ExceptionStore
   const size_t length = codePointCount(word);
   if (tooShort(cfg, word, length)) return skipped("min-length");
   if (length > kMaxWordLength) return skipped("too-long");
-  if (isAddressLike(word)) return skipped("context-filter");
+  // A colon that begins a word is the key of Ж (the word buffer keeps a
+  // capital's key only there), not the colon of an address.
+  const bool capitalKey = !word.empty() && isCapitalLetterKey(word.front());
+  if (isAddressLike(capitalKey ? word.substr(1) : word)) return skipped("context-filter");
 
   std::string app = frontmost ? frontmost() : std::string();
   if (cfg.IsAppExcluded(app)) return skipped("excluded-app", std::move(app));

@@ -278,8 +278,12 @@ class PipelineRig final {
   static uint16_t keyFor(char32_t c) {
     static const std::u32string kKeys =  // index = macOS virtual key code
         U"asdfhgzxcv\1bqweryt123465=97-80]ou[ip\1lj'k;\\,/nm.";
+    static const std::u32string kShiftedMarks = U"\":<>{}|";
+    static const std::u32string kMarkKeys = U"';,.[]\\";
     if (c == U' ') return 49;
     if (const auto it = ruToEn.find(c); it != ruToEn.end()) c = it->second;
+    if (const size_t mark = kShiftedMarks.find(c); mark != std::u32string::npos)
+      c = kMarkKeys[mark];
     c = toLower(c);
     const size_t pos = kKeys.find(c);
     return pos == std::u32string::npos ? 10 : static_cast<uint16_t>(pos);

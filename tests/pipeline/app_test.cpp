@@ -54,6 +54,33 @@ TEST(AppTyping, AttachedMarkIsTypedExactlyOnce) {
   EXPECT_EQ(rig.screen.text(), "привет! ");
 }
 
+// On QWERTY the keys of Б Ю Ж Э Х Ъ Ё show < > : " { } | with Shift: "Это"
+// typed on the wrong layout begins with a quotation mark.
+TEST(AppTyping, ACapitalsKeyThatBeginsAWordIsReadWithIt) {
+  struct Case {
+    const char* keys;   // typed with QWERTY selected
+    const char* shown;  // what the field ends up with
+  };
+  for (const Case& c : {
+           Case{"\"nj ", "Это "},             // the whole word, capital included
+           Case{"\"ghbdtn ", "\"привет "},    // Эпривет is no word: the mark stays
+           Case{"\"hello\" ", "\"hello\" "},  // English in quotation marks
+           Case{"\"nj\n", "Это\n"},
+       }) {
+    PipelineRig rig;
+    rig.typeKeys(c.keys);
+    ASSERT_TRUE(rig.idle());
+    EXPECT_EQ(rig.screen.text(), c.shown) << c.keys;
+  }
+  // The quotation mark of the Russian layout's digit row opens a quote.
+  PipelineRig rig;
+  rig.screen.russianLayout = true;
+  rig.press(19, U'"', kFlagShift);
+  rig.type("то ");
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.screen.text(), "\"то ");
+}
+
 TEST(AppTyping, ReturnIsResentAfterTheFixWithItsKeyCodeAndFlags) {
   PipelineRig rig;
   rig.type("ghbdtn");

@@ -5,6 +5,7 @@
 // program; where it equals this but not what was meant, from the rules.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,8 @@ class RulesReplica final {
  public:
   explicit RulesReplica(const Dict& ru, const Dict& en) : detector_(ru, en) {}
   // Words are judged in order, across calls, as the program judges them.
-  [[nodiscard]] RuleAnswer apply(const std::u32string& typed);
+  // keys: the key code of each typed character.
+  [[nodiscard]] RuleAnswer apply(const std::u32string& typed, const std::vector<uint16_t>& keys);
 
  private:
   Config cfg_;

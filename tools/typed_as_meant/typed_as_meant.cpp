@@ -91,11 +91,19 @@ std::vector<std::u32string> splitWords(const std::u32string& text) {
   return out;
 }
 
-std::u32string typedText(const std::vector<os::sim::Arrival>& person) {
-  std::u32string out;
+struct Typed {
+  std::u32string text;
+  std::vector<uint16_t> keys;  // the key code of each character
+};
+
+Typed typedText(const std::vector<os::sim::Arrival>& person) {
+  Typed out;
   for (const auto& a : person) {
     if (a.type != os::kEventKeyDown) continue;
-    for (char16_t c : a.text) out.push_back(c);
+    for (char16_t c : a.text) {
+      out.text.push_back(c);
+      out.keys.push_back(a.keycode);
+    }
   }
   return out;
 }
@@ -196,9 +204,9 @@ void drive(const Options& opt, const std::vector<Sentence>& sentences, Results& 
     if (!client.waitIdle(seconds(30), milliseconds(100))) {
       throw std::runtime_error("the desktop did not go quiet");
     }
-    const std::u32string typed = typedText(client.personPosts());
-    score(results, decodeUtf8(s.text()), typed, decodeUtf8(client.text(kEditor)),
-          rules.apply(typed));
+    const Typed typed = typedText(client.personPosts());
+    score(results, decodeUtf8(s.text()), typed.text, decodeUtf8(client.text(kEditor)),
+          rules.apply(typed.text, typed.keys));
   }
   vyx.sendSignal(SIGTERM);
   (void)vyx.waitExit(seconds(20));

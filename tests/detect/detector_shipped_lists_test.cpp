@@ -1,0 +1,36 @@
+// Decisions with the word lists the program ships, on the words a person
+// types first in a sentence.
+#include <gtest/gtest.h>
+
+#include "detect/detector.h"
+
+namespace vyx {
+namespace {
+
+struct Case {
+  const char* typed;
+  const char* fixed;  // empty: left as typed
+  char32_t punct;
+};
+
+TEST(DetectorShippedLists, FirstWordsOfSentencesTypedOnEitherLayout) {
+  const Result<Dict> ru = LoadDict("ru");
+  const Result<Dict> en = LoadDict("en");
+  ASSERT_TRUE(ru.ok() && en.ok());
+  for (const Case& c : {
+           // The key of a capital that QWERTY shows as a mark: read whole when
+           // that makes a Russian word, but not by dropping the capital.
+           Case{"|krf", "Ёлка", 0},  // Ё is Shift with the backslash key on a Mac
+           Case{"\"ghbdtn", "", 0},  // not Эпривет: the word after the mark is judged alone
+           Case{"\"Ghbdtn", "", 0},
+           Case{"<the", "", 0},  // беру, but an English word after the mark
+       }) {
+    Detector detector(*ru, *en);
+    const Decision d = detector.CheckWithTrailingPunct(c.typed);
+    EXPECT_EQ(d.fixed, c.fixed) << c.typed;
+    EXPECT_EQ(d.punct, c.punct) << c.typed;
+  }
+}
+
+}  // namespace
+}  // namespace vyx
