@@ -25,6 +25,11 @@ std::string_view lowerPrefix(std::string_view lower) {
   return lower.substr(0, lower.size() - 1);
 }
 
+// The Russian letters on the keys of , . ; ' [ ] (unshifted).
+bool isMarkKeyLetter(char32_t c) {
+  return c == U'б' || c == U'ю' || c == U'ж' || c == U'э' || c == U'х' || c == U'ъ';
+}
+
 bool allSame(std::u32string_view word) {
   return std::all_of(word.begin(), word.end(), [&](char32_t c) { return c == word.front(); });
 }
@@ -147,9 +152,20 @@ Detector::Answer Detector::checkCyrillic(std::u32string_view word) {
     return {};
   }
   std::u32string en = convertScript(kScriptCyrillic, word);
-  if (!enDict.Has(encodeUtf8(en))) return {};
+  if (enDict.Has(encodeUtf8(en))) {
+    markLanguage(false);
+    return {true, std::move(en)};
+  }
+  // An English word and the mark after it, typed on the Russian layout, where
+  // the keys of , . ; ' [ ] give б ю ж э х ъ: "Рщцумукб" is "However,". Only
+  // a word of the English list itself counts: its stems would take far too
+  // many strings for English.
+  if (word.size() < kTrailingPunctMinLength || !isMarkKeyLetter(word.back())) return {};
+  const std::u32string_view enPrefix = std::u32string_view(en).substr(0, en.size() - 1);
+  if (!enDict.hasWord(toLower(encodeUtf8(enPrefix)))) return {};
   markLanguage(false);
-  return {true, std::move(en)};
+  trailingPunct = en.back();
+  return {true, std::u32string(enPrefix)};
 }
 
 Detector::Answer Detector::checkCapitalKeyWord(std::u32string_view word, const CustomWordSet& set) {

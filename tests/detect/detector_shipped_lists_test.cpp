@@ -1,5 +1,5 @@
 // Decisions with the word lists the program ships, on the words a person
-// types first in a sentence.
+// types first in a sentence: capitals, and a mark after the word.
 #include <gtest/gtest.h>
 
 #include "detect/detector.h"
@@ -24,6 +24,11 @@ TEST(DetectorShippedLists, FirstWordsOfSentencesTypedOnEitherLayout) {
            Case{"\"ghbdtn", "", 0},  // not Эпривет: the word after the mark is judged alone
            Case{"\"Ghbdtn", "", 0},
            Case{"<the", "", 0},  // беру, but an English word after the mark
+           // An English word and the mark after it, typed on the Russian
+           // layout, whose keys of , . ; give б ю ж.
+           Case{"Рщцумукб", "However", U','},
+           Case{"Ерфтлыю", "Thanks", U'.'},
+           Case{"ерутж", "then", U';'},
        }) {
     Detector detector(*ru, *en);
     const Decision d = detector.CheckWithTrailingPunct(c.typed);
