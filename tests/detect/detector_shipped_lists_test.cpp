@@ -1,5 +1,5 @@
 // Decisions with the word lists the program ships, on the words a person
-// types first in a sentence: capitals, and a mark after the word.
+// types first in a sentence: capitals, names, and a mark after the word.
 #include <gtest/gtest.h>
 
 #include "detect/detector.h"
@@ -29,6 +29,16 @@ TEST(DetectorShippedLists, FirstWordsOfSentencesTypedOnEitherLayout) {
            Case{"Рщцумукб", "However", U','},
            Case{"Ерфтлыю", "Thanks", U'.'},
            Case{"ерутж", "then", U';'},
+           // English names and words the common list lacked, typed on the
+           // Russian layout, and typed right.
+           Case{"Штвшф", "India", 0},
+           Case{"Икшешыр", "British", 0},
+           Case{"Фкпутештфб", "Argentina", U','},
+           Case{"Тузфд", "Nepal", 0},
+           Case{"цщклызфсу", "workspace", 0},
+           Case{"щтдшту", "online", 0},
+           Case{"Venice", "", 0},  // no longer Мутшсу, one edit from a Russian word
+           Case{"Christ", "", 0},
        }) {
     Detector detector(*ru, *en);
     const Decision d = detector.CheckWithTrailingPunct(c.typed);
