@@ -37,7 +37,10 @@ using EventMask = uint64_t;
 using EventTapCallBack = Event* (*)(void* proxy, EventType type, Event* event, void* userInfo);
 
 // Null when the system refuses (for example without the Accessibility
-// permission). The tap starts disabled until enabled and added to a run loop.
+// permission). Whether a new tap starts enabled is the system's affair (a
+// Mac's does, the simulated desktop's does not), so callers enable it
+// themselves; either way it sees nothing until its source is on a running
+// run loop.
 [[nodiscard]] EventTap* eventTapCreate(EventTapLocation tap, EventTapPlacement place,
                                        EventTapOptions options, EventMask eventsOfInterest,
                                        EventTapCallBack callback, void* userInfo);
@@ -47,9 +50,10 @@ void eventTapEnable(EventTap* tap, bool enable);
 // Null on failure.
 [[nodiscard]] RunLoopSource* machPortCreateRunLoopSource(EventTap* tap, int64_t order);
 
-using RunLoopMode = const char*;
-inline constexpr RunLoopMode kRunLoopCommonModes = "kCFRunLoopCommonModes";
-inline constexpr RunLoopMode kRunLoopDefaultMode = "kCFRunLoopDefaultMode";
+// The system's mode constants, not strings of our own.
+enum class RunLoopMode : uint8_t { defaultMode, commonModes };
+inline constexpr RunLoopMode kRunLoopCommonModes = RunLoopMode::commonModes;
+inline constexpr RunLoopMode kRunLoopDefaultMode = RunLoopMode::defaultMode;
 
 // The calling thread's run loop (made on first use; not owned by the caller).
 [[nodiscard]] RunLoop* runLoopGetCurrent();

@@ -39,6 +39,5 @@ void windowCenter(Window* window);
 void windowMakeKeyAndOrderFront(Window* window);
 // Hides the window (and releases it when releasedWhenClosed).
 void windowClose(Window* window);
-[[nodiscard]] bool windowIsVisible(Window* window);
 
 }  // namespace vyx::os

@@ -2,6 +2,7 @@
 
 #include "log/format.h"
 #include "os/application.h"
+#include "os/controls.h"
 #include "os/handle.h"
 #include "shell/exceptions_actions.h"
 #include "shell/tray_ui.h"

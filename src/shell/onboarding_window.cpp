@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "os/application.h"
+#include "os/controls.h"
 #include "os/handle.h"
 #include "os/main_queue.h"
 #include "shell/onboarding_actions.h"

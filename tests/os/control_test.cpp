@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "os/controls.h"
 #include "os/sim/control/client.h"
 #include "os/sim/control/server.h"
 #include "os/sim/desktop.h"

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "os/application.h"
+#include "os/controls.h"
 #include "os/main_queue.h"
 #include "os/menu.h"
 #include "os/sim/desktop.h"

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "os/alert.h"
+#include "os/controls.h"
 #include "os/menu.h"
 #include "os/sim/desktop.h"
 #include "os/sim/ui_objects.h"

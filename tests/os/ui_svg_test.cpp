@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "os/controls.h"
 #include "os/menu.h"
 #include "os/sim/desktop.h"
 #include "os/status_bar.h"

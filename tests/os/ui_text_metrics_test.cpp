@@ -1,6 +1,7 @@
 // Text measurement: sizes worked out by hand from the documented model.
 #include <gtest/gtest.h>
 
+#include "os/controls.h"
 #include "os/sim/desktop.h"
 #include "os/views.h"
 

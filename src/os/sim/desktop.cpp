@@ -1,10 +1,11 @@
 #include "os/sim/desktop.h"
 
 #include <atomic>
+#include <thread>
 
-#include "os/application.h"
-#include "os/main_queue.h"
+#include "os/sim/core_state.h"
 #include "os/sim/desktop_impl.h"
+#include "os/sim/window_server.h"
 
 namespace vyx::os::sim {
 
@@ -58,29 +59,34 @@ void Desktop::drainMainQueue() {
   } while (!impl_->main.idle() && !impl_->main.inModal());
 }
 
+// Telling when the desktop is quiet.
+
+void Desktop::setBusyProbe(std::function<bool()> busy) {
+  const std::lock_guard lock(impl_->core.mu);
+  impl_->core.system.busyProbe = std::move(busy);
+}
+
+bool Desktop::waitIdle(std::chrono::milliseconds timeout, std::chrono::milliseconds quiet) {
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + timeout;
+  CoreState& core = impl_->core;
+  for (;;) {
+    bool busy = false;
+    Clock::time_point lastPost;
+    std::function<bool()> probe;
+    {
+      const std::lock_guard lock(core.mu);
+      busy = windowServerBusyLocked(core) || core.system.typing > 0;
+      lastPost = core.server.lastPost;
+      probe = core.system.busyProbe;
+    }
+    // The probe is the program's code: asked without the desktop's lock.
+    busy = busy || !impl_->main.idle() || (probe && probe());
+    const auto now = Clock::now();
+    if (!busy && now - lastPost >= quiet) return true;
+    if (now >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
 }  // namespace vyx::os::sim
-
-namespace vyx::os {
-
-void dispatchAsyncMain(std::function<void()> block) {
-  sim::Desktop* desktop = sim::Desktop::current();
-  if (desktop == nullptr) return;
-  desktop->impl().main.post(std::move(block));
-}
-
-bool isMainThread() {
-  sim::Desktop* desktop = sim::Desktop::current();
-  return desktop != nullptr && desktop->impl().main.isMainThread();
-}
-
-}  // namespace vyx::os
-
-namespace vyx::os {
-
-void applicationRun() {
-  sim::Desktop* desktop = sim::Desktop::current();
-  if (desktop == nullptr) return;
-  desktop->impl().main.run();
-}
-
-}  // namespace vyx::os

@@ -26,6 +26,7 @@
 #include <string_view>
 #include <vector>
 
+#include "os/controls.h"
 #include "os/event_tap.h"
 #include "os/events.h"
 #include "os/pasteboard.h"

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "os/application.h"
+#include "os/controls.h"
 #include "os/sim/desktop.h"
 #include "os/status_bar.h"
 #include "os/ui_types.h"

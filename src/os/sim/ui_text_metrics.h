@@ -44,6 +44,7 @@
 #include <string_view>
 #include <vector>
 
+#include "os/controls.h"
 #include "os/ui_types.h"
 #include "os/views.h"
 

@@ -36,6 +36,8 @@ struct Workspace {
 
 // The application with the bundle identifier, or null.
 [[nodiscard]] SimApp* findApp(Workspace& workspace, std::string_view bundleID);
+// The program activates its own application (applicationActivateIgnoringOtherApps).
+void activateOwnApp(Desktop::Impl& impl);
 // Hands an event that passed the taps to the frontmost application.
 void deliverLocked(CoreState& core, const Event* event);
 

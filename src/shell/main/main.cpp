@@ -25,7 +25,7 @@
 #include "platform/frontmost.h"
 #include "shell/command_line.h"
 #include "shell/hook_control.h"
-#include "shell/main/sim_platform.h"
+#include "shell/main/platform.h"
 #include "shell/maintenance.h"
 #include "shell/onboarding_window.h"
 #include "shell/orderly_exit.h"
@@ -108,7 +108,7 @@ Dict loadDictOrDie(std::string_view code, std::string_view fatalFormat,
 }
 
 // The normal start-up; returns only when the settings disable the program.
-int runProgram(SimPlatform& platform) {
+int runProgram(Platform& platform) {
   logLine("Vyx starting...");
 
   LoadedConfig loaded = LoadConfig();
@@ -155,9 +155,7 @@ int runProgram(SimPlatform& platform) {
       [appPtr = app.get()](uint16_t keycode, char32_t ch, int64_t flags, std::u16string_view text) {
         return appPtr->onKeyEvent(keycode, ch, flags, text);
       });
-  // A driver's waitIdle then also waits for the program to go quiet.
-  platform.desktop->setBusyProbe(
-      [appPtr = app.get()] { return appPtr->isBusy() || injecting.load() == 1; });
+  platform.setBusyProbe([appPtr = app.get()] { return appPtr->isBusy() || injecting.load() == 1; });
 
   ui::setTrayHandlers(trayHandlers());
   ui::ensureApp();
@@ -179,7 +177,7 @@ int runProgram(SimPlatform& platform) {
   startSignalWatcher();
 
   ui::runNSApp();
-  // The loop returns only when the desktop under it stops.
+  // The loop returns only when the machine under it stops.
   exitProcess(0);
 }
 
@@ -206,6 +204,6 @@ int main(int argc, char** argv) {
   vyx::verboseLogging.store(parsed.options.verbose ? 1 : 0);
   if (parsed.options.maintenanceMode()) return vyx::runMaintenanceMode(parsed.options);
 
-  vyx::SimPlatform platform = vyx::bringUpSimPlatform();
+  vyx::Platform platform;
   return vyx::runProgram(platform);
 }

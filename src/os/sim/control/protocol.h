@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "os/controls.h"
 #include "os/sim/control/request.h"
 #include "os/sim/desktop.h"
 #include "os/views.h"

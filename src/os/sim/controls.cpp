@@ -1,4 +1,5 @@
 // Labels, text fields and buttons.
+#include "os/controls.h"
 #include "os/sim/ui_state.h"
 #include "os/sim/ui_text_metrics.h"
 #include "os/views.h"

@@ -82,8 +82,4 @@ void windowClose(Window* window) {
   sim::closeWindow(ui, checkedWindow(ui, window, "windowClose"));
 }
 
-bool windowIsVisible(Window* window) {
-  return sim::useWindow(window, "windowIsVisible").visible;
-}
-
 }  // namespace vyx::os

@@ -1,7 +1,7 @@
 // Plain and layer-backed views, the visual-effect view, the scroll view and
 // table, and alpha animation.
-#include "os/sim/ui_state.h"
 #include "os/views.h"
+#include "os/sim/ui_state.h"
 
 namespace vyx::os {
 
@@ -75,10 +75,6 @@ void viewSetFrame(View* view, Rect frame) {
   checkedView(uiState("viewSetFrame"), view, "viewSetFrame", {}).frame = frame;
 }
 
-Rect viewFrame(const View* view) {
-  return checkedView(uiState("viewFrame"), view, "viewFrame", {}).frame;
-}
-
 Rect viewBounds(const View* view) {
   const Rect f = checkedView(uiState("viewBounds"), view, "viewBounds", {}).frame;
   return {0, 0, f.width, f.height};
@@ -91,10 +87,6 @@ void viewSetAutoresizingMask(View* view, AutoresizingMask mask) {
 
 void viewSetAlphaValue(View* view, double alpha) {
   checkedView(uiState("viewSetAlphaValue"), view, "viewSetAlphaValue", {}).alpha = alpha;
-}
-
-double viewAlphaValue(const View* view) {
-  return checkedView(uiState("viewAlphaValue"), view, "viewAlphaValue", {}).alpha;
 }
 
 void viewSetWantsLayer(View* view, bool wants) {

@@ -1,8 +1,8 @@
-// Applications: the frontmost one, activation and its notification, and
-// what reaches each application's text field.
+// The workspace (workspace.h): the applications, the frontmost one,
+// activation and its notification, and what reaches each application's text
+// field.
 #include <algorithm>
 
-#include "os/application.h"
 #include "os/sim/core_state.h"
 #include "os/sim/desktop_impl.h"
 #include "os/sim/key_codes.h"
@@ -42,6 +42,11 @@ SimApp* appByID(Workspace& ws, std::string_view bundleID) {
 }
 
 }  // namespace
+
+void activateOwnApp(Desktop::Impl& impl) {
+  const std::string own = impl.options.ownBundleID;
+  activateApp(impl, true, [&](Workspace& ws) { return appByID(ws, own); });
+}
 
 SimApp* findApp(Workspace& workspace, std::string_view bundleID) {
   for (const auto& app : workspace.apps) {
@@ -154,16 +159,6 @@ void addActivationObserverOnMainQueue(std::function<void(const ActivationNotific
   const std::lock_guard lock(core->mu);
   core->workspace.observers.push_back(
       std::make_shared<const std::function<void(const ActivationNotification&)>>(std::move(block)));
-}
-
-// The program's own application becomes frontmost, as when the user clicks
-// it; the call counts even when it already was.
-void applicationActivateIgnoringOtherApps(bool /*ignore*/) {
-  sim::Desktop* desktop = sim::Desktop::current();
-  if (desktop == nullptr) return;
-  const std::string own = desktop->impl().options.ownBundleID;
-  sim::activateApp(desktop->impl(), true,
-                   [&](sim::Workspace& ws) { return sim::appByID(ws, own); });
 }
 
 }  // namespace vyx::os

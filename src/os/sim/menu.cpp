@@ -1,22 +1,12 @@
-// The application object's menu side, menus and items, and the status item.
+// Menus and menu items (menu.h).
 #include "os/menu.h"
 #include "os/sim/ui_state.h"
-#include "os/status_bar.h"
 
 namespace vyx::os {
 
 using sim::checked;
 using sim::uiFault;
 using sim::uiState;
-
-void applicationSetActivationPolicy(ActivationPolicy policy) {
-  uiState("applicationSetActivationPolicy").activationPolicy = policy;
-}
-
-void applicationSetMainMenu(Menu* menu) {
-  auto& ui = uiState("applicationSetMainMenu");
-  ui.mainMenu = menu == nullptr ? nullptr : &checked(ui, menu, "applicationSetMainMenu");
-}
 
 Menu* menuCreate(std::string_view title) {
   auto& ui = uiState("menuCreate");
@@ -86,31 +76,6 @@ void menuItemSetSubmenu(MenuItem* item, Menu* submenu) {
   }
   sub.supermenuItem = &it;
   it.submenu = &sub;
-}
-
-StatusItem* statusBarCreateItem(double length) {
-  auto& ui = uiState("statusBarCreateItem");
-  StatusItem* item = ui.make(ui.statusItems);
-  item->length = length;
-  return item;
-}
-
-void statusBarRemoveItem(StatusItem* item) {
-  sim::use(item, "statusBarRemoveItem").removed = true;
-}
-
-void statusItemSetTitle(StatusItem* item, std::string_view title) {
-  sim::use(item, "statusItemSetTitle").title = std::string(title);
-}
-
-void statusItemSetFont(StatusItem* item, const Font& font) {
-  sim::use(item, "statusItemSetFont").font = font;
-}
-
-void statusItemSetMenu(StatusItem* item, Menu* menu) {
-  auto& ui = uiState("statusItemSetMenu");
-  StatusItem& s = checked(ui, item, "statusItemSetMenu");
-  s.menu = menu == nullptr ? nullptr : &checked(ui, menu, "statusItemSetMenu");
 }
 
 }  // namespace vyx::os

@@ -1,0 +1,44 @@
+// The Accessibility switch (accessibility.h) and the desktop's view of it.
+#include "os/accessibility.h"
+#include "os/sim/core_state.h"
+#include "os/sim/desktop_impl.h"
+
+namespace vyx::os::sim {
+
+void Desktop::setTrusted(bool trusted) {
+  const std::lock_guard lock(impl_->core.mu);
+  impl_->core.system.trusted = trusted;
+}
+
+bool Desktop::trusted() const {
+  const std::lock_guard lock(impl_->core.mu);
+  return impl_->core.system.trusted;
+}
+
+int Desktop::accessibilityPrompts() const {
+  const std::lock_guard lock(impl_->core.mu);
+  return impl_->core.system.prompts;
+}
+
+}  // namespace vyx::os::sim
+
+namespace vyx::os {
+
+bool axIsProcessTrusted() {
+  sim::CoreState* core = sim::currentCore();
+  if (core == nullptr) return false;
+  const std::lock_guard lock(core->mu);
+  return core->system.trusted;
+}
+
+// The system shows its prompt only to a process that is not trusted yet;
+// each such call counts as one prompt shown.
+bool axIsProcessTrustedWithOptions(bool prompt) {
+  sim::CoreState* core = sim::currentCore();
+  if (core == nullptr) return false;
+  const std::lock_guard lock(core->mu);
+  if (prompt && !core->system.trusted) ++core->system.prompts;
+  return core->system.trusted;
+}
+
+}  // namespace vyx::os
