@@ -57,7 +57,10 @@ inline constexpr RunLoopMode kRunLoopDefaultMode = RunLoopMode::defaultMode;
 
 // The calling thread's run loop (made on first use; not owned by the caller).
 [[nodiscard]] RunLoop* runLoopGetCurrent();
+// Adding a source the system has invalidated does nothing; the loop does
+// not hold it then.
 void runLoopAddSource(RunLoop* loop, RunLoopSource* source, RunLoopMode mode);
+[[nodiscard]] bool runLoopContainsSource(RunLoop* loop, RunLoopSource* source, RunLoopMode mode);
 // Runs the calling thread's run loop until it is stopped.
 void runLoopRun();
 void runLoopStop(RunLoop* loop);

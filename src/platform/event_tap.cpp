@@ -2,7 +2,13 @@
 
 #include <array>
 #include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
 #include <string_view>
+#include <system_error>
 #include <thread>
 
 #include "platform/accessibility.h"
@@ -25,13 +31,81 @@ constexpr size_t kMaxKeyText = 20;
 // follows. Tap thread.
 std::atomic<bool> droppedKeyPassed{false};
 
+// Far beyond the microseconds the tap thread needs: only a thread that
+// cannot run at all is given up on.
+constexpr std::chrono::seconds kTapStartTimeout{2};
+
+// The one report of a starting tap thread to startHook: it serves the tap,
+// or why it cannot. startHook may stop waiting first; the thread then ends
+// instead of serving a tap nobody counts as running.
+//
+// Threads: report on the tap thread, await on startHook's; mu_ guards all.
+class TapStart final {
+ public:
+  // Returns false when startHook gave up waiting: the tap must not be served.
+  bool report(std::optional<std::string> failure) {
+    const std::lock_guard lock(mu_);
+    if (state_ == State::abandoned) return false;
+    state_ = failure ? State::failed : State::serving;
+    failure_ = std::move(failure).value_or("");
+    cv_.notify_all();
+    return state_ == State::serving;
+  }
+
+  [[nodiscard]] Status await() {
+    std::unique_lock lock(mu_);
+    if (!cv_.wait_for(lock, kTapStartTimeout, [&] { return state_ != State::pending; })) {
+      state_ = State::abandoned;
+      return Error("event tap thread did not start");
+    }
+    if (state_ == State::failed) return Error(failure_);
+    return {};
+  }
+
+ private:
+  enum class State : uint8_t { pending, serving, failed, abandoned };
+  std::mutex mu_;
+  std::condition_variable cv_;
+  State state_ = State::pending;
+  std::string failure_;
+};
+
+// Nothing may reach a tap whose thread will not serve it.
+void discardTap(os::EventTap* tap, os::RunLoopSource* source) {
+  os::eventTapEnable(tap, false);
+  os::release(source);
+  os::release(tap);
+}
+
+std::optional<std::string> attachTap(os::RunLoop* loop, os::EventTap* tap,
+                                     os::RunLoopSource* source) {
+  os::runLoopAddSource(loop, source, os::kRunLoopCommonModes);
+  if (!os::runLoopContainsSource(loop, source, os::kRunLoopCommonModes)) {
+    return "failed to add event tap to its run loop";
+  }
+  os::eventTapEnable(tap, true);
+  if (!os::eventTapIsEnabled(tap)) return "failed to enable event tap";
+  return std::nullopt;
+}
+
 // A run loop belongs to its thread, so this thread serves the tap for the
 // rest of the process. Nothing stops it in the running program; on the
 // simulated desktop the loop returns when the desktop goes, and the thread
-// ends without touching the tap or the source again.
-void runTapThread(os::EventTap* tap, os::RunLoopSource* source) {
-  os::runLoopAddSource(os::runLoopGetCurrent(), source, os::kRunLoopCommonModes);
-  os::eventTapEnable(tap, true);
+// ends without touching the tap or the source again. A thread that cannot
+// serve gives the tap back before it reports, so that nothing of it is left
+// once startHook has returned.
+void runTapThread(os::EventTap* tap, os::RunLoopSource* source,
+                  const std::shared_ptr<TapStart>& start) {
+  std::optional<std::string> failure = attachTap(os::runLoopGetCurrent(), tap, source);
+  if (failure) {
+    discardTap(tap, source);
+    (void)start->report(std::move(failure));
+    return;
+  }
+  if (!start->report(std::nullopt)) {
+    discardTap(tap, source);
+    return;
+  }
   noteTapServing(true);
   os::runLoopRun();
   noteTapServing(false);
@@ -116,9 +190,17 @@ Status startHook() {
     os::release(tap);
     return Error("failed to create event tap run loop source");
   }
-  std::thread(runTapThread, tap, source).detach();
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  return {};
+  auto start = std::make_shared<TapStart>();
+  try {
+    std::thread(runTapThread, tap, source, start).detach();
+  } catch (const std::system_error& e) {
+    activeEventTap.store(nullptr);
+    discardTap(tap, source);
+    return Error(std::string("failed to start event tap thread: ") + e.what());
+  }
+  Status served = start->await();
+  if (!served.ok()) activeEventTap.store(nullptr);
+  return served;
 }
 
 os::Event* eventTapCallback(void* /*proxy*/, os::EventType type, os::Event* event, void* userInfo) {

@@ -34,8 +34,10 @@ extern std::atomic<os::EventTap*> activeEventTap;
 // input waits); 0, the start value, while they pass untouched.
 extern std::atomic<int32_t> mouseGateFlag;
 
-// Makes the tap and starts its thread; fails without the Accessibility
-// permission or when the system refuses a tap.
+// Makes the tap and starts its thread, and returns once that thread serves
+// the tap. Fails without the Accessibility permission, when the system
+// refuses a tap, and when the thread cannot serve it (the tap is then given
+// back, so a later start begins afresh).
 [[nodiscard]] Status startHook();
 [[nodiscard]] os::EventTap* createTap();
 [[nodiscard]] bool isTapNull(const os::EventTap* tap);

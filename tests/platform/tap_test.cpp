@@ -41,6 +41,30 @@ TEST(EventTap, TheHookDoesNotStartWithoutPermissionOrATap) {
   }
 }
 
+// The hook counts as started only once its thread serves the tap: a source
+// the run loop would not take leaves nothing behind, and a later start can
+// still succeed.
+TEST(EventTap, TheHookFailsWhenItsThreadCannotServeTheTap) {
+  sim::DesktopOptions options;
+  options.trusted = true;
+  sim::Desktop desktop(options);
+  desktop.failRunLoopSources(true);
+  const Status started = startHook();
+  ASSERT_FALSE(started.ok());
+  EXPECT_EQ(started.error().message(), "failed to add event tap to its run loop");
+  EXPECT_EQ(activeEventTap.load(), nullptr);
+  EXPECT_TRUE(desktop.taps().empty());  // released, so no key waits for it
+  desktop.press(0);
+  ASSERT_TRUE(desktop.waitIdle(std::chrono::seconds(10), std::chrono::milliseconds(0)));
+  EXPECT_EQ(desktop.text(kTextEdit), "a");
+
+  desktop.failRunLoopSources(false);
+  const Status again = startHook();
+  ASSERT_TRUE(again.ok()) << again.error().message();
+  ASSERT_EQ(desktop.taps().size(), 1U);
+  EXPECT_TRUE(desktop.taps()[0].enabled);
+}
+
 TEST(EventTap, RoutesEachKindOfEventAsTheMaskAndTheMarkerSay) {
   struct Case {
     Act act;

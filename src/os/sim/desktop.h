@@ -335,6 +335,9 @@ class Desktop final {
   void disableTapsByUserInput();
   // Taps may be refused even to a trusted process.
   void refuseTaps(bool refuse);
+  // Run-loop sources made from now on come out invalid, as when the system
+  // invalidated the tap's port: adding one to a run loop does nothing.
+  void failRunLoopSources(bool fail);
   // Events the program created or copied and has not released yet.
   [[nodiscard]] int64_t liveProgramEvents() const;
   // Every event the program posted, in order.

@@ -83,6 +83,7 @@ RunLoopSource* machPortCreateRunLoopSource(EventTap* tap, int64_t /*order*/) {
   const std::lock_guard lock(core->mu);
   auto source = std::make_unique<RunLoopSource>();
   source->tap = requireTapLocked(*core, tap);
+  source->invalid = core->server.failSources;
   return core->server.sources.add(std::move(source));
 }
 
@@ -111,9 +112,19 @@ void runLoopAddSource(RunLoop* loop, RunLoopSource* source, RunLoopMode /*mode*/
   const std::lock_guard lock(core->mu);
   requireLoopLocked(*core, loop);
   core->server.sources.require(source, "run loop source");
+  if (source->invalid) return;
   source->tap->loop = loop;
   loop->hasSource = true;
   core->server.loopWork.notify_all();
+}
+
+bool runLoopContainsSource(RunLoop* loop, RunLoopSource* source, RunLoopMode /*mode*/) {
+  CoreState* core = currentCore();
+  if (loop == nullptr || source == nullptr || core == nullptr) return false;
+  const std::lock_guard lock(core->mu);
+  requireLoopLocked(*core, loop);
+  core->server.sources.require(source, "run loop source");
+  return !source->tap->released && source->tap->loop == loop;
 }
 
 void runLoopRun() {
@@ -165,6 +176,11 @@ void Desktop::disableTapsByUserInput() {
 void Desktop::refuseTaps(bool refuse) {
   const std::lock_guard lock(impl_->core.mu);
   impl_->core.server.refuseTaps = refuse;
+}
+
+void Desktop::failRunLoopSources(bool fail) {
+  const std::lock_guard lock(impl_->core.mu);
+  impl_->core.server.failSources = fail;
 }
 
 int64_t Desktop::liveProgramEvents() const {

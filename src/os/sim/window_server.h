@@ -61,6 +61,7 @@ struct EventTap {
 
 struct RunLoopSource {
   EventTap* tap = nullptr;
+  bool invalid = false;  // made while the desktop fails sources: no loop takes it
 };
 
 struct RunLoop {
@@ -79,6 +80,7 @@ struct WindowServer {
   std::chrono::steady_clock::time_point lastPost{};
   std::chrono::milliseconds tapTimeout{1000};
   bool refuseTaps = false;
+  bool failSources = false;  // new run-loop sources are invalid
 
   std::vector<std::unique_ptr<EventTap>> tapStore;  // taps live as long as the desktop
   std::vector<EventTap*> taps;                      // in the order events pass them
