@@ -1,8 +1,9 @@
 // Keyboard input sources: the enabled ones, the selected one, their
 // properties, and selecting one.
 //
-// Threads: any thread. Every list and property read is a fresh look at the
-// system; nothing is cached.
+// Threads: main thread only: the system's input-source service is not
+// thread-safe, and an application must use it on its main thread. Every list
+// and property read is a fresh look at the system; nothing is cached.
 #pragma once
 
 #include <cstdint>

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "os/handle.h"
+#include "platform/main_thread.h"
 
 namespace vyx {
 
@@ -59,7 +61,14 @@ bool inputSourceMatchesLanguage(const os::InputSource* source, int32_t toRussian
   return toRussian != 0 ? isRussianInputSource(source) : firstLanguageIs(source, "en");
 }
 
-void switchLayout(int32_t toRussian) {
+namespace {
+
+// The switch waits this long for the main thread, which is free at once
+// unless a modal alert or an open menu holds it; the switch then happens
+// when it is free again, still in order with later ones.
+constexpr std::chrono::milliseconds kMainThreadWait{500};
+
+void selectLayout(int32_t toRussian) {
   const os::PropertyFilter filter{{std::string(os::kTISPropertyInputSourceCategory),
                                    std::string(os::kTISCategoryKeyboardInputSource)}};
   const os::Ref<os::InputSourceList> list = os::adopt(os::tisCreateInputSourceList(filter, false));
@@ -89,6 +98,12 @@ void switchLayout(int32_t toRussian) {
   } else if (count == 2 && currentAt) {
     (void)os::tisSelectInputSource(candidates[1 - *currentAt]);
   }
+}
+
+}  // namespace
+
+void switchLayout(int32_t toRussian) {
+  (void)runOnMainThread([toRussian] { selectLayout(toRussian); }, kMainThreadWait);
 }
 
 }  // namespace vyx

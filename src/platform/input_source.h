@@ -1,8 +1,10 @@
 // Selecting the keyboard input source of the script the program just typed:
 // a Russian one after Cyrillic, an English one after Latin letters.
 //
-// Threads: the replacement worker only. No state is kept between calls:
-// every call reads the system's lists afresh.
+// Threads: switchLayout is called on the replacement worker and does its
+// work on the main thread, to which an application's input-source service
+// belongs; the two tests run wherever that work runs. No state is kept
+// between calls: every call reads the system's lists afresh.
 #pragma once
 
 #include <cstdint>

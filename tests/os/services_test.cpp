@@ -134,35 +134,43 @@ TEST(InputSources, ListPropertiesAndSelection) {
   for (int i = 0; i < 14; ++i) infos.push_back({"com.example.extra" + std::to_string(i), {"fr"}});
   desktop.setInputSources(infos, "com.apple.keylayout.US");
 
+  // The input-source service belongs to the main thread.
   const PropertyFilter keyboards = {
       {std::string(kTISPropertyInputSourceCategory), std::string(kTISCategoryKeyboardInputSource)}};
-  InputSourceList* enabled = tisCreateInputSourceList(keyboards, false);
-  InputSourceList* installed = tisCreateInputSourceList(keyboards, true);
-  const std::vector<std::string> enabledIDs = ids(enabled);
-  ASSERT_EQ(enabledIDs.size(), 18U);  // the disabled and the palette source left out
-  EXPECT_EQ(enabledIDs[3], "-");      // the identifier property may be absent
-  EXPECT_EQ(ids(installed).size(), 19U);
-  EXPECT_EQ(ids(installed)[2], "com.apple.keylayout.German");
+  InputSourceList* enabled = nullptr;
+  InputSourceList* installed = nullptr;
+  InputSource* current = nullptr;
+  desktop.onMain([&] {
+    enabled = tisCreateInputSourceList(keyboards, false);
+    installed = tisCreateInputSourceList(keyboards, true);
+    const std::vector<std::string> enabledIDs = ids(enabled);
+    ASSERT_EQ(enabledIDs.size(), 18U);  // the disabled and the palette source left out
+    EXPECT_EQ(enabledIDs[3], "-");      // the identifier property may be absent
+    EXPECT_EQ(ids(installed).size(), 19U);
+    EXPECT_EQ(ids(installed)[2], "com.apple.keylayout.German");
 
-  InputSource* bareSource = arrayGetValueAtIndex(enabled, 3);
-  EXPECT_TRUE(std::holds_alternative<std::monostate>(
-      tisGetInputSourceProperty(bareSource, kTISPropertyInputSourceLanguages)));
-  InputSource* russian = arrayGetValueAtIndex(enabled, 1);
-  EXPECT_EQ(std::get<std::vector<std::string>>(
-                tisGetInputSourceProperty(russian, kTISPropertyInputSourceLanguages)),
-            std::vector<std::string>{"ru"});
-  EXPECT_EQ(
-      std::get<bool>(tisGetInputSourceProperty(russian, kTISPropertyInputSourceIsSelectCapable)),
-      true);
+    InputSource* bareSource = arrayGetValueAtIndex(enabled, 3);
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(
+        tisGetInputSourceProperty(bareSource, kTISPropertyInputSourceLanguages)));
+    InputSource* russian = arrayGetValueAtIndex(enabled, 1);
+    EXPECT_EQ(std::get<std::vector<std::string>>(
+                  tisGetInputSourceProperty(russian, kTISPropertyInputSourceLanguages)),
+              std::vector<std::string>{"ru"});
+    EXPECT_EQ(
+        std::get<bool>(tisGetInputSourceProperty(russian, kTISPropertyInputSourceIsSelectCapable)),
+        true);
 
-  EXPECT_NE(tisSelectInputSource(arrayGetValueAtIndex(enabled, 2)), 0);    // not selectable
-  EXPECT_NE(tisSelectInputSource(arrayGetValueAtIndex(installed, 2)), 0);  // disabled
-  EXPECT_EQ(tisSelectInputSource(russian), 0);
+    EXPECT_NE(tisSelectInputSource(arrayGetValueAtIndex(enabled, 2)), 0);    // not selectable
+    EXPECT_NE(tisSelectInputSource(arrayGetValueAtIndex(installed, 2)), 0);  // disabled
+    EXPECT_EQ(tisSelectInputSource(russian), 0);
+  });
   EXPECT_EQ(desktop.currentInputSource(), "com.apple.keylayout.Russian");
   EXPECT_EQ(desktop.programSelections(), std::vector<std::string>{"com.apple.keylayout.Russian"});
-  InputSource* current = tisCopyCurrentKeyboardInputSource();
-  EXPECT_EQ(std::get<std::string>(tisGetInputSourceProperty(current, kTISPropertyInputSourceID)),
-            "com.apple.keylayout.Russian");
+  desktop.onMain([&] {
+    current = tisCopyCurrentKeyboardInputSource();
+    EXPECT_EQ(std::get<std::string>(tisGetInputSourceProperty(current, kTISPropertyInputSourceID)),
+              "com.apple.keylayout.Russian");
+  });
   desktop.press(0);  // the person's keyboard follows the selection
   ASSERT_TRUE(desktop.waitIdle(std::chrono::seconds(10), std::chrono::milliseconds(0)));
   EXPECT_EQ(desktop.text("com.apple.TextEdit"), "ф");
@@ -173,7 +181,7 @@ TEST(InputSources, ListPropertiesAndSelection) {
   release(installed);
   EXPECT_EQ(desktop.liveInputSourceObjects(), 0);
   desktop.failInputSourceList(true);
-  EXPECT_EQ(tisCreateInputSourceList(keyboards, false), nullptr);
+  desktop.onMain([&] { EXPECT_EQ(tisCreateInputSourceList(keyboards, false), nullptr); });
 }
 
 TEST(InputSourcesDeathTest, ReleasingASourceBorrowedFromAListAborts) {
@@ -181,7 +189,8 @@ TEST(InputSourcesDeathTest, ReleasingASourceBorrowedFromAListAborts) {
   EXPECT_DEATH(
       {
         Desktop desktop;
-        InputSourceList* list = tisCreateInputSourceList({}, false);
+        InputSourceList* list = nullptr;
+        desktop.onMain([&] { list = tisCreateInputSourceList({}, false); });
         release(arrayGetValueAtIndex(list, 0));
       },
       "release of an unknown input source");

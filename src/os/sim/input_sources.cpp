@@ -6,6 +6,7 @@
 
 #include "os/sim/core_state.h"
 #include "os/sim/desktop_impl.h"
+#include "os/sim/main_loop.h"
 
 namespace vyx::os::sim {
 
@@ -115,6 +116,7 @@ void release(InputSourceList* list) {
 
 InputSourceList* tisCreateInputSourceList(const PropertyFilter& properties,
                                           bool includeAllInstalled) {
+  sim::requireMainThread("tisCreateInputSourceList");
   CoreState* core = currentCore();
   if (core == nullptr) return nullptr;
   const std::lock_guard lock(core->mu);
@@ -146,6 +148,7 @@ InputSource* arrayGetValueAtIndex(const InputSourceList* list, size_t index) {
 }
 
 InputSource* tisCopyCurrentKeyboardInputSource() {
+  sim::requireMainThread("tisCopyCurrentKeyboardInputSource");
   CoreState* core = currentCore();
   if (core == nullptr) return nullptr;
   const std::lock_guard lock(core->mu);
@@ -155,6 +158,7 @@ InputSource* tisCopyCurrentKeyboardInputSource() {
 }
 
 PropertyValue tisGetInputSourceProperty(const InputSource* source, std::string_view key) {
+  sim::requireMainThread("tisGetInputSourceProperty");
   if (source == nullptr) return std::monostate{};
   sim::requireSourceAlive(source);
   return sim::propertyOf(source->info, key);
@@ -163,6 +167,7 @@ PropertyValue tisGetInputSourceProperty(const InputSource* source, std::string_v
 // The source as it is now decides: one disabled or made unselectable since
 // the program looked is refused.
 int32_t tisSelectInputSource(InputSource* source) {
+  sim::requireMainThread("tisSelectInputSource");
   CoreState* core = currentCore();
   if (source == nullptr || core == nullptr) return sim::kSelectRefused;
   sim::requireSourceAlive(source);
