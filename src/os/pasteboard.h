@@ -32,7 +32,9 @@ using PasteboardItemPtr = std::shared_ptr<PasteboardItem>;
 [[nodiscard]] std::vector<PasteboardItemPtr> pasteboardItems(Pasteboard* board);
 // Empties the pasteboard; returns its new change count.
 int64_t clearContents(Pasteboard* board);
-// Appends the items; false when the pasteboard refused them.
+// Appends the items; false when the pasteboard refused them, as it refuses
+// an item that already belongs to a pasteboard (one read from it, or written
+// to it before): only new items can be written.
 bool writeObjects(Pasteboard* board, const std::vector<PasteboardItemPtr>& items);
 // The string of the first item that has one for the type; none when absent.
 [[nodiscard]] std::optional<std::string> stringForType(Pasteboard* board, std::string_view type);

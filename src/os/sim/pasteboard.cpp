@@ -22,11 +22,16 @@ void clearLocked(PasteboardState& pasteboard) {
 
 }  // namespace
 
+void addItemLocked(PasteboardState& pasteboard, std::shared_ptr<PasteboardItem> item) {
+  item->bound = true;
+  pasteboard.items.push_back(std::move(item));
+}
+
 void writePlainTextLocked(PasteboardState& pasteboard, std::string_view text) {
   clearLocked(pasteboard);
   auto item = std::make_shared<PasteboardItem>();
   item->entries.emplace_back(kPasteboardTypeString, bytesOf(text));
-  pasteboard.items.push_back(std::move(item));
+  addItemLocked(pasteboard, std::move(item));
 }
 
 std::optional<std::string> plainTextLocked(const PasteboardState& pasteboard) {
@@ -45,7 +50,7 @@ void Desktop::setPasteboard(const std::vector<PasteboardItemContent>& items) {
   for (const auto& info : items) {
     auto item = std::make_shared<PasteboardItem>();
     item->entries = info.types;
-    pb.items.push_back(std::move(item));
+    addItemLocked(pb, std::move(item));
   }
 }
 
@@ -91,15 +96,16 @@ int64_t clearContents(Pasteboard* board) {
   return core->pasteboard.changeCount;
 }
 
+// Nothing is written when one item cannot be: a null one, or one that
+// already belongs to the pasteboard.
 bool writeObjects(Pasteboard* board, const std::vector<PasteboardItemPtr>& items) {
   CoreState* core = currentCore();
   if (board == nullptr || core == nullptr) return false;
-  if (std::any_of(items.begin(), items.end(), [](const auto& i) { return i == nullptr; })) {
+  const std::lock_guard lock(core->mu);
+  if (std::any_of(items.begin(), items.end(), [](const auto& i) { return !i || i->bound; })) {
     return false;
   }
-  const std::lock_guard lock(core->mu);
-  auto& all = core->pasteboard.items;
-  all.insert(all.end(), items.begin(), items.end());
+  for (const PasteboardItemPtr& item : items) sim::addItemLocked(core->pasteboard, item);
   return true;
 }
 
@@ -122,7 +128,7 @@ bool setStringForType(Pasteboard* board, std::string_view text, std::string_view
   if (board == nullptr || core == nullptr) return false;
   const std::lock_guard lock(core->mu);
   auto& items = core->pasteboard.items;
-  if (items.empty()) items.push_back(pasteboardItemCreate());
+  if (items.empty()) sim::addItemLocked(core->pasteboard, pasteboardItemCreate());
   return pasteboardItemSetDataForType(*items.front(), sim::bytesOf(text), type);
 }
 

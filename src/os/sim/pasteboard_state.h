@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -23,6 +24,9 @@ struct PasteboardItem {
   mutable std::mutex mu;
   // Types in order; an offered type may have no data.
   std::vector<std::pair<std::string, std::optional<Bytes>>> entries;
+  // Once on the pasteboard, an item is the pasteboard's: it cannot be
+  // written again (AppKit raises). Guarded by CoreState::mu.
+  bool bound = false;
 };
 
 }  // namespace vyx::os
@@ -38,6 +42,8 @@ struct PasteboardState {
 // What a text field's copy does: clears the pasteboard and writes one item
 // of plain text.
 void writePlainTextLocked(PasteboardState& pasteboard, std::string_view text);
+// Puts a new item on the pasteboard, which it then belongs to.
+void addItemLocked(PasteboardState& pasteboard, std::shared_ptr<PasteboardItem> item);
 // The plain text of the first item that has one.
 [[nodiscard]] std::optional<std::string> plainTextLocked(const PasteboardState& pasteboard);
 
