@@ -1,5 +1,6 @@
-// The main thread's loop: order of work, timers on the driven clock, and
-// modal alerts holding queued work back.
+// The main thread's loop: timers on the driven clock, and modal alerts
+// holding queued work back. The order of queued work is the seam's contract
+// (tests/os_contract).
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -12,32 +13,6 @@
 
 namespace vyx::os::sim {
 namespace {
-
-TEST(MainLoop, QueuedWorkRunsInOrderOnTheMainThread) {
-  Desktop desktop;
-  std::vector<int> order;
-  std::atomic<bool> allOnMain{true};
-  for (int i = 0; i < 50; ++i) {
-    dispatchAsyncMain([&, i] {
-      if (!isMainThread()) allOnMain = false;
-      order.push_back(i);
-      // Work queued from the main thread waits its turn too.
-      if (i == 0) dispatchAsyncMain([&] { order.push_back(100); });
-    });
-  }
-  desktop.drainMainQueue();
-  desktop.onMain([&] {
-    ASSERT_EQ(order.size(), 51U);
-    EXPECT_EQ(order.front(), 0);
-    std::vector<int> posted;
-    for (int v : order) {
-      if (v != 100) posted.push_back(v);
-    }
-    for (int i = 0; i < 50; ++i) EXPECT_EQ(posted[i], i);
-  });
-  EXPECT_TRUE(allOnMain);
-  EXPECT_FALSE(isMainThread());
-}
 
 TEST(MainLoop, RepeatingTimerFollowsTheDrivenClockAndKeepsItsRhythm) {
   DesktopOptions opts;

@@ -69,12 +69,6 @@ TEST(Pasteboard, ItemsKeepTheirTypesOrderAndDatalessTypes) {
   ASSERT_EQ(written.size(), 1U);
   EXPECT_EQ(written[0].types,
             (std::vector<std::pair<std::string, std::optional<Bytes>>>{{kPlain, bytes("два")}}));
-
-  auto item = pasteboardItemCreate();
-  ASSERT_TRUE(pasteboardItemSetDataForType(*item, bytes("a"), "public.png"));
-  ASSERT_TRUE(pasteboardItemSetDataForType(*item, bytes("b"), "public.png"));
-  EXPECT_EQ(pasteboardItemTypes(*item), std::vector<std::string>{"public.png"});
-  EXPECT_EQ(pasteboardItemDataForType(*item, "public.png"), bytes("b"));
 }
 
 TEST(Workspace, ActivationIsNotifiedOnTheMainThreadWithTheNewFrontmostInPlace) {

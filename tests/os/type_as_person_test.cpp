@@ -8,7 +8,7 @@
 
 #include "os/main_queue.h"
 #include "os/sim/desktop.h"
-#include "tap_thread.h"
+#include "support/tap_thread.h"
 
 namespace vyx::os::sim {
 namespace {

@@ -11,7 +11,7 @@
 #include "os/event_tap.h"
 #include "os/events.h"
 
-namespace vyx::os::sim::testing {
+namespace vyx::os::testing {
 
 // Every type the program's tap asks for, and the scroll wheel left out.
 inline constexpr EventMask kKeyAndMouseMask = 0x0E001CFE;
@@ -88,4 +88,4 @@ class TapThread final {
   std::thread thread_;
 };
 
-}  // namespace vyx::os::sim::testing
+}  // namespace vyx::os::testing
