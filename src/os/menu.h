@@ -3,7 +3,8 @@
 // shows enabled when it has a submenu, or an action that its target (or the
 // first responder) answers, and when it was not explicitly disabled.
 //
-// Threads: main thread only. Menus and items live until the process ends.
+// Threads: main thread only. Menus live until the process ends; an item
+// belongs to its menu and is gone once removed from it.
 #pragma once
 
 #include <string>

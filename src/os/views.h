@@ -61,8 +61,7 @@ void visualEffectViewSetMaterial(View* view, int64_t material);
 void visualEffectViewSetBlendingMode(View* view, int64_t mode);
 void visualEffectViewSetState(View* view, int64_t state);
 
-// Animates the alpha changes made inside changes over duration seconds; the
-// values read back at once are the final ones.
+// Animates the alpha changes made inside changes over duration seconds.
 void animationGroup(double duration, const std::function<void()>& changes);
 void viewAnimatorSetAlphaValue(View* view, double alpha);
 

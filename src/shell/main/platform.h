@@ -20,7 +20,7 @@ class Platform final {
 
   // Tells whether the program is busy (a correction queued or being typed),
   // for whoever waits on the machine for quiet; a Mac has nobody to tell.
-  void setBusyProbe(std::function<bool()> busy);
+  void setBusyProbe(const std::function<bool()>& busy);
 
  private:
   struct State;

@@ -46,8 +46,8 @@ Platform::Platform() : state_(std::make_unique<State>()) {
 Platform::~Platform() = default;
 
 // A driver's waitIdle then also waits for the program to go quiet.
-void Platform::setBusyProbe(std::function<bool()> busy) {
-  state_->desktop->setBusyProbe(std::move(busy));
+void Platform::setBusyProbe(const std::function<bool()>& busy) {
+  state_->desktop->setBusyProbe(busy);
 }
 
 }  // namespace vyx
