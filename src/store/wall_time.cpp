@@ -1,58 +1,54 @@
 #include "store/wall_time.h"
 
-#include <array>
 #include <string>
 
 namespace vyx {
 
 namespace {
 
-constexpr int64_t kSecondsPerDay = 86400;
-constexpr int64_t kNanosPerSecond = 1'000'000'000;
+using std::chrono::days;
+using std::chrono::floor;
+using std::chrono::nanoseconds;
+using std::chrono::seconds;
+using std::chrono::sys_days;
+using std::chrono::sys_seconds;
+using std::chrono::year_month_day;
 
-int64_t floorDiv(int64_t a, int64_t b) {
-  return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
-}
-
-// Days since 1970-01-01 of a proleptic Gregorian date, and back.
-int64_t daysFromCivil(int64_t y, int64_t m, int64_t d) {
-  y -= m <= 2;
-  const int64_t era = floorDiv(y, 400);
-  const int64_t yoe = y - era * 400;
-  const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
-}
-
-struct Civil {
-  int64_t year, month, day;
+// The calendar date and clock time an instant shows in its own offset.
+struct LocalTime {
+  int64_t year;
+  unsigned month, day;
+  std::chrono::hh_mm_ss<seconds> time;
 };
 
-Civil civilFromDays(int64_t z) {
-  z += 719468;
-  const int64_t era = floorDiv(z, 146097);
-  const int64_t doe = z - era * 146097;
-  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const int64_t mp = (5 * doy + 2) / 153;
-  const int64_t d = doy - (153 * mp + 2) / 5 + 1;
-  const int64_t m = mp < 10 ? mp + 3 : mp - 9;
-  return {yoe + era * 400 + (m <= 2), m, d};
-}
-
-bool leapYear(int64_t y) {
-  return y % 4 == 0 && (y % 100 != 0 || y % 400 == 0);
-}
-
-int64_t daysInMonth(int64_t y, int64_t m) {
-  static constexpr std::array<int64_t, 12> kDays{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return m == 2 && leapYear(y) ? 29 : kDays[static_cast<size_t>(m - 1)];
+LocalTime localTime(const WallTime& t) {
+  const sys_seconds local{seconds(t.unixSeconds + t.offsetSeconds)};
+  const sys_days day = floor<days>(local);
+  // chrono's year stops at +-32767; the calendar repeats every 400 years
+  // (146097 days), so a day further out is read that many cycles nearer.
+  constexpr int64_t kCycleDays = 146097;
+  const int64_t cycles = day.time_since_epoch().count() / kCycleDays;
+  const year_month_day date{day - days(cycles * kCycleDays)};
+  return {static_cast<int>(date.year()) + cycles * 400, static_cast<unsigned>(date.month()),
+          static_cast<unsigned>(date.day()), std::chrono::hh_mm_ss<seconds>(local - day)};
 }
 
 void appendDigits(std::string& out, int64_t v, int width) {
   std::string digits(static_cast<size_t>(width), '0');
   for (int i = width - 1; i >= 0; --i, v /= 10) digits[static_cast<size_t>(i)] = char('0' + v % 10);
   out += digits;
+}
+
+void appendDate(std::string& out, const LocalTime& l) {
+  if (l.year >= 0 && l.year <= 9999) {
+    appendDigits(out, l.year, 4);
+  } else {
+    out += std::to_string(l.year);
+  }
+  out += '-';
+  appendDigits(out, l.month, 2);
+  out += '-';
+  appendDigits(out, l.day, 2);
 }
 
 // Reads exactly n digits at pos; -1 when they are not all digits.
@@ -69,44 +65,37 @@ int64_t digitsAt(std::string_view s, size_t pos, size_t n) {
 }  // namespace
 
 WallTime wallTimeUtc(SysTime t) {
-  const int64_t ns =
-      std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count();
+  const auto whole = floor<seconds>(t);
   WallTime w;
-  w.unixSeconds = floorDiv(ns, kNanosPerSecond);
-  w.nanos = static_cast<int32_t>(ns - w.unixSeconds * kNanosPerSecond);
+  w.unixSeconds = whole.time_since_epoch().count();
+  w.nanos = static_cast<int32_t>(std::chrono::duration_cast<nanoseconds>(t - whole).count());
   w.offsetSeconds = 0;
   return w;
 }
 
-WallTime addDuration(const WallTime& t, std::chrono::nanoseconds d) {
-  const int64_t count = d.count();
+WallTime addDuration(const WallTime& t, nanoseconds d) {
+  // Whole seconds apart from the rest, so no sum leaves nanoseconds' range.
+  const auto wholeSeconds = std::chrono::duration_cast<seconds>(d);
+  const nanoseconds rest = nanoseconds(t.nanos) + (d - wholeSeconds);
+  const auto carry = floor<seconds>(rest);
   WallTime out = t;
-  int64_t nanos = t.nanos + count % kNanosPerSecond;
-  out.unixSeconds += count / kNanosPerSecond + floorDiv(nanos, kNanosPerSecond);
-  nanos -= floorDiv(nanos, kNanosPerSecond) * kNanosPerSecond;
-  out.nanos = static_cast<int32_t>(nanos);
+  out.unixSeconds += (wholeSeconds + carry).count();
+  out.nanos = static_cast<int32_t>((rest - carry).count());
   return out;
 }
 
 Result<std::string> formatRfc3339(const WallTime& t) {
-  const int64_t local = t.unixSeconds + t.offsetSeconds;
-  const int64_t days = floorDiv(local, kSecondsPerDay);
-  const int64_t secs = local - days * kSecondsPerDay;
-  const Civil c = civilFromDays(days);
-  if (c.year < 0 || c.year > 9999) return Error("year outside of range [0,9999]");
+  const LocalTime l = localTime(t);
+  if (l.year < 0 || l.year > 9999) return Error("year outside of range [0,9999]");
   std::string out;
   out.reserve(35);
-  appendDigits(out, c.year, 4);
-  out += '-';
-  appendDigits(out, c.month, 2);
-  out += '-';
-  appendDigits(out, c.day, 2);
+  appendDate(out, l);
   out += 'T';
-  appendDigits(out, secs / 3600, 2);
+  appendDigits(out, l.time.hours().count(), 2);
   out += ':';
-  appendDigits(out, secs / 60 % 60, 2);
+  appendDigits(out, l.time.minutes().count(), 2);
   out += ':';
-  appendDigits(out, secs % 60, 2);
+  appendDigits(out, l.time.seconds().count(), 2);
   if (t.nanos != 0) {
     std::string frac;
     appendDigits(frac, t.nanos, 9);
@@ -127,17 +116,8 @@ Result<std::string> formatRfc3339(const WallTime& t) {
 }
 
 std::string formatDate(const WallTime& t) {
-  const Civil c = civilFromDays(floorDiv(t.unixSeconds + t.offsetSeconds, kSecondsPerDay));
   std::string out;
-  if (c.year >= 0 && c.year <= 9999) {
-    appendDigits(out, c.year, 4);
-  } else {
-    out = std::to_string(c.year);
-  }
-  out += '-';
-  appendDigits(out, c.month, 2);
-  out += '-';
-  appendDigits(out, c.day, 2);
+  appendDate(out, localTime(t));
   return out;
 }
 
@@ -148,8 +128,12 @@ std::optional<WallTime> parseRfc3339(std::string_view s) {
   }
   const int64_t year = digitsAt(s, 0, 4), month = digitsAt(s, 5, 2), day = digitsAt(s, 8, 2);
   const int64_t hour = digitsAt(s, 11, 2), minute = digitsAt(s, 14, 2), second = digitsAt(s, 17, 2);
-  if (year < 0 || month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month) ||
-      hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59) {
+  if (year < 0 || month < 0 || day < 0) return std::nullopt;
+  const year_month_day date{std::chrono::year(static_cast<int>(year)),
+                            std::chrono::month(static_cast<unsigned>(month)),
+                            std::chrono::day(static_cast<unsigned>(day))};
+  if (!date.ok() || hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 ||
+      second > 59) {
     return std::nullopt;
   }
   size_t pos = 19;
@@ -179,9 +163,10 @@ std::optional<WallTime> parseRfc3339(std::string_view s) {
     return std::nullopt;
   }
   if (pos != s.size()) return std::nullopt;
+  const sys_seconds instant = sys_days(date) + std::chrono::hours(hour) +
+                              std::chrono::minutes(minute) + seconds(second - offset);
   WallTime t;
-  t.unixSeconds = daysFromCivil(year, month, day) * kSecondsPerDay + hour * 3600 + minute * 60 +
-                  second - offset;
+  t.unixSeconds = instant.time_since_epoch().count();
   t.nanos = static_cast<int32_t>(nanos);
   t.offsetSeconds = static_cast<int32_t>(offset);
   return t;
