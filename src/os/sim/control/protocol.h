@@ -7,6 +7,8 @@
 // request that waits (typing, waitIdle) holds only its own connection.
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
@@ -47,6 +49,14 @@ struct adl_serializer<std::optional<T>> {
     } else {
       v = j.get<T>();
     }
+  }
+};
+// Durations travel as whole milliseconds.
+template <>
+struct adl_serializer<std::chrono::milliseconds> {
+  static void to_json(json& j, const std::chrono::milliseconds& v) { j = v.count(); }
+  static void from_json(const json& j, std::chrono::milliseconds& v) {
+    v = std::chrono::milliseconds(j.get<int64_t>());
   }
 };
 }  // namespace nlohmann

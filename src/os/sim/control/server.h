@@ -25,6 +25,7 @@
 #include <thread>
 
 #include "log/error.h"
+#include "os/sim/control/line_stream.h"
 #include "os/sim/control/protocol.h"
 #include "os/sim/desktop.h"
 
@@ -49,7 +50,7 @@ class ControlServer final {
 
  private:
   struct Connection {
-    int fd = -1;        // -1 once closed
+    LineStream stream;  // closed under mu_
     bool done = false;  // its thread has nothing left to do
     std::thread thread;
   };
@@ -59,7 +60,7 @@ class ControlServer final {
   void reapLocked();
   void serve(Connection& connection);
   // Answers one line; false when the connection is to end.
-  [[nodiscard]] bool answer(int fd, std::string_view line);
+  [[nodiscard]] bool answer(LineStream& stream, std::string_view line);
 
   Desktop& desktop_;
   const std::string path_;
