@@ -1,15 +1,67 @@
 #include "shell/exceptions_window.h"
 
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
 #include "log/format.h"
 #include "os/application.h"
 #include "os/controls.h"
 #include "os/handle.h"
-#include "shell/exceptions_actions.h"
-#include "shell/tray_ui.h"
+#include "pipeline/app.h"
+#include "shell/messages.h"
 #include "shell/ui_globals.h"
 #include "text/unicode.h"
 
-namespace vyx::ui {
+namespace vyx {
+
+namespace {
+
+// One exception as the window lists it: (application, word), exactly as
+// stored.
+using ExceptionRow = std::pair<std::string, std::string>;
+
+ExceptionStore* trayStore() {
+  App* app = getTrayApp();
+  return app == nullptr ? nullptr : app->exceptionStore();
+}
+
+// Every exception in the store's order, each as its own row: an application
+// or word may hold any character, a TAB or LF included, and still cross
+// whole. Empty without a store.
+std::vector<ExceptionRow> goTrayExceptionsList() {
+  ExceptionStore* store = trayStore();
+  if (store == nullptr) return {};
+  std::vector<ExceptionRow> rows;
+  for (Exception& e : store->List()) rows.emplace_back(std::move(e.App), std::move(e.Word));
+  return rows;
+}
+
+// Empty on success, else the message to show the person.
+std::string goTrayExceptionAdd(std::string_view app, std::string_view word) {
+  ExceptionStore* store = trayStore();
+  if (store == nullptr) return "Исключения сейчас недоступны: перезапустите Vyx";
+  // The store would take an empty application silently and keep nothing,
+  // while the window cleared the word as if it had been added; the message
+  // already names both fields.
+  if (app.empty() || !store->Add(app, word).ok()) {
+    return "Проверьте, что заполнены программа и слово";
+  }
+  return {};
+}
+
+// The entry of exactly this application (no fall-back to "*"), ignoring case.
+void goTrayExceptionRemove(std::string_view app, std::string_view word) {
+  ExceptionStore* store = trayStore();
+  if (store == nullptr) return;
+  // Whether an entry existed does not matter: the list is reloaded anyway.
+  (void)store->Remove(app, word);
+}
+
+}  // namespace
+
+namespace ui {
 
 namespace {
 
@@ -64,7 +116,11 @@ std::string trimmedField(os::View* field) {
   return std::string(trimSpace(os::textFieldStringValue(field)));
 }
 
-}  // namespace
+void reloadExceptionRows() {
+  ExceptionsUi& ex = shellUi().exceptions;
+  ex.exceptionRows = goTrayExceptionsList();
+  if (ex.exceptionsTable != nullptr) os::tableViewReloadData(ex.exceptionsTable);
+}
 
 void exceptionsAction() {
   const os::AutoreleasePool pool;
@@ -74,10 +130,17 @@ void exceptionsAction() {
   os::windowMakeKeyAndOrderFront(shellUi().exceptions.exceptionsWindow);
 }
 
-void reloadExceptionRows() {
-  ExceptionsUi& ex = shellUi().exceptions;
-  ex.exceptionRows = goTrayExceptionsList();
-  if (ex.exceptionsTable != nullptr) os::tableViewReloadData(ex.exceptionsTable);
+int64_t numberOfExceptionRows() {
+  return static_cast<int64_t>(shellUi().exceptions.exceptionRows.size());
+}
+
+// A cell shows control characters escaped, so that "ghbdtn\nvbh" is not
+// taken for a second "ghbdtn".
+std::string exceptionObjectValue(std::string_view columnIdentifier, int64_t row) {
+  const auto& rows = shellUi().exceptions.exceptionRows;
+  if (row < 0 || row >= static_cast<int64_t>(rows.size())) return {};
+  const auto& r = rows[static_cast<size_t>(row)];
+  return escapeControls(columnIdentifier == "app" ? r.first : r.second);
 }
 
 void exceptionAddAction() {
@@ -108,15 +171,16 @@ void exceptionRemoveAction() {
   reloadExceptionRows();
 }
 
-int64_t numberOfExceptionRows() {
-  return static_cast<int64_t>(shellUi().exceptions.exceptionRows.size());
+}  // namespace
+
+void addExceptionsActions(os::Target& trayDelegate) {
+  trayDelegate.actions["exceptionsAction:"] = exceptionsAction;
+  trayDelegate.actions["exceptionAddAction:"] = exceptionAddAction;
+  trayDelegate.actions["exceptionRemoveAction:"] = exceptionRemoveAction;
+  trayDelegate.numberOfRows = numberOfExceptionRows;
+  trayDelegate.objectValue = exceptionObjectValue;
 }
 
-std::string exceptionObjectValue(std::string_view columnIdentifier, int64_t row) {
-  const auto& rows = shellUi().exceptions.exceptionRows;
-  if (row < 0 || row >= static_cast<int64_t>(rows.size())) return {};
-  const auto& r = rows[static_cast<size_t>(row)];
-  return escapeControls(columnIdentifier == "app" ? r.first : r.second);
-}
+}  // namespace ui
 
-}  // namespace vyx::ui
+}  // namespace vyx

@@ -1,15 +1,11 @@
 #include "shell/hook_control.h"
 
+#include <memory>
 #include <thread>
 #include <utility>
 
 #include "log/logger.h"
-#include "platform/accessibility.h"
-#include "platform/event_tap.h"
 #include "platform/panic.h"
-#include "shell/onboarding_window.h"
-#include "shell/tray_handlers.h"
-#include "shell/tray_ui.h"
 
 namespace vyx {
 
@@ -18,30 +14,28 @@ std::mutex hookMu;
 
 namespace {
 
-KeyboardHookControl& processHookControl() {
-  static KeyboardHookControl control(
-      hookStarted, hookMu,
-      HookEnvironment{
-          .startHook = startHook,
-          .checkAccessibility = checkAccessibility,
-          .isTrayEnabled = isTrayEnabled,
-          .updateTrayState = ui::updateTrayState,
-          .showOnboardingReady = ui::showOnboardingReady,
-          .sleep = [](std::chrono::nanoseconds d) { std::this_thread::sleep_for(d); },
-      });
-  return control;
-}
+// Null until wired. Never destroyed: the Accessibility watcher may still use
+// it while the process ends.
+KeyboardHookControl* processHookControl = nullptr;
 
 }  // namespace
 
+void wireKeyboardHook(HookEnvironment env) {
+  processHookControl =
+      std::make_unique<KeyboardHookControl>(hookStarted, hookMu, std::move(env)).release();
+}
+
 Status ensureKeyboardHook() {
-  return processHookControl().ensure();
+  if (processHookControl == nullptr) return Error("keyboard hook control is not wired");
+  return processHookControl->ensure();
 }
 
 // The watcher lives as long as the process or until the hook runs; nothing
 // waits for it.
 void waitForAccessibility() {
-  std::thread([] { processHookControl().watchAccessibility(); }).detach();
+  KeyboardHookControl* control = processHookControl;
+  if (control == nullptr) return;
+  std::thread([control] { control->watchAccessibility(); }).detach();
 }
 
 Status KeyboardHookControl::ensure() {

@@ -1,10 +1,13 @@
 // Starting the keyboard hook: at most one successful start per process,
 // whoever asks (start-up, the Accessibility watcher, the menu's permission
 // check) and from whichever thread; and the Accessibility watcher, which
-// waits for the permission when the hook could not start at launch.
+// waits for the permission when the hook could not start at launch. The
+// menu asks it to start the hook, so it reaches the menu and the onboarding
+// window only through the reports the composition root wires in.
 //
-// Threads: ensure runs on the main thread and on watcher threads. The
-// started flag goes 0 -> 1 once and is read without a lock; the mutex
+// Threads: wireKeyboardHook on the main thread at start-up, before anything
+// can start the hook. ensure runs on the main thread and on watcher threads.
+// The started flag goes 0 -> 1 once and is read without a lock; the mutex
 // serialises start attempts and is held from the second look at the flag
 // until the attempt has been reported, so attempts never overlap and none
 // follows a success. The reports (tray state, onboarding ready) only queue
@@ -63,9 +66,12 @@ class KeyboardHookControl final {
   const HookEnvironment env_;
 };
 
-// The process's hook control, on hookStarted and hookMu.
+// Makes the process's hook control, on hookStarted and hookMu; once.
+void wireKeyboardHook(HookEnvironment env);
+// Its ensure; an error while it is not wired.
 [[nodiscard]] Status ensureKeyboardHook();
-// Starts one Accessibility watcher thread and returns at once.
+// Starts one Accessibility watcher thread on it and returns at once; none
+// while it is not wired.
 void waitForAccessibility();
 
 }  // namespace vyx

@@ -1,14 +1,17 @@
 #include "shell/onboarding_window.h"
 
+#include <exception>
 #include <limits>
 #include <string>
 #include <string_view>
 
+#include "log/logger.h"
 #include "os/application.h"
 #include "os/controls.h"
 #include "os/handle.h"
 #include "os/main_queue.h"
-#include "shell/onboarding_actions.h"
+#include "platform/accessibility.h"
+#include "shell/messages.h"
 #include "shell/ui_globals.h"
 #include "text/utf8.h"
 
@@ -281,6 +284,32 @@ void closeOnboardingNow() {
   const os::AutoreleasePool pool;
   stopDemo();
   if (os::Window* window = shellUi().onboarding.onboardingWindow) os::windowClose(window);
+}
+
+// Runs the button's work; a failure is logged with the format and goes no
+// further, so the window keeps its state.
+template <class F>
+void guarded(std::string_view panicFormat, F&& work) {
+  try {
+    work();
+  } catch (const std::exception& e) {
+    logf(panicFormat, e.what());
+  } catch (...) {
+    logf(panicFormat, "unknown failure");
+  }
+}
+
+// Asks for the Accessibility permission and opens its settings pane; the
+// hook starts later, when the Accessibility watcher sees the grant.
+void goOnboardingGrant() {
+  guarded("PANIC in goOnboardingGrant: %v", [] {
+    promptAccessibility();
+    openWithDefaultApp(kAccessibilityPaneURL);
+  });
+}
+
+void goOnboardingFinish() {
+  guarded("PANIC in goOnboardingFinish: %v", [] { closeOnboardingWindow(); });
 }
 
 }  // namespace

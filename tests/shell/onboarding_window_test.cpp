@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "shell/onboarding_window.h"
-#include "shell/tray_actions.h"
+#include "shell/messages.h"
 #include "shell_rig.h"
 
 namespace vyx::testing {

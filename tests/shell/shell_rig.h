@@ -16,7 +16,7 @@
 
 #include "os/sim/desktop.h"
 #include "running_app.h"
-#include "shell/tray_ui.h"
+#include "shell/tray.h"
 #include "shell/ui_globals.h"
 #include "support/temp_dir.h"
 

@@ -1,6 +1,6 @@
 // The menu's handlers as the person meets them: what each item changes and
 // which alert it shows.
-#include "shell/tray_handlers.h"
+#include "shell/tray.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/tray_actions.h"
+#include "shell/messages.h"
 #include "shell_rig.h"
 #include "store/config.h"
 #include "support/log_capture.h"

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "os/application.h"
-#include "shell/tray_actions.h"
-#include "shell/tray_ui.h"
+#include "shell/messages.h"
+#include "shell/tray.h"
 #include "shell_rig.h"
 
 namespace vyx::testing {

@@ -18,7 +18,7 @@
 #include "os/sim/desktop.h"
 #include "running_app.h"
 #include "shell/onboarding_window.h"
-#include "shell/tray_ui.h"
+#include "shell/tray.h"
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -21,7 +22,9 @@
 #include "log/logger.h"
 #include "pipeline/app.h"
 #include "pipeline/rollback_tracker.h"
+#include "platform/accessibility.h"
 #include "platform/bridge_ops.h"
+#include "platform/event_tap.h"
 #include "platform/frontmost.h"
 #include "shell/command_line.h"
 #include "shell/hook_control.h"
@@ -30,8 +33,7 @@
 #include "shell/onboarding_window.h"
 #include "shell/orderly_exit.h"
 #include "shell/signal_watcher.h"
-#include "shell/tray_handlers.h"
-#include "shell/tray_ui.h"
+#include "shell/tray.h"
 #include "store/config.h"
 #include "store/custom_dict.h"
 #include "store/exception_store.h"
@@ -157,6 +159,14 @@ int runProgram(Platform& platform) {
       });
   platform.setBusyProbe([appPtr = app.get()] { return appPtr->isBusy() || injecting.load() == 1; });
 
+  wireKeyboardHook(HookEnvironment{
+      .startHook = startHook,
+      .checkAccessibility = checkAccessibility,
+      .isTrayEnabled = isTrayEnabled,
+      .updateTrayState = ui::updateTrayState,
+      .showOnboardingReady = ui::showOnboardingReady,
+      .sleep = [](std::chrono::nanoseconds d) { std::this_thread::sleep_for(d); },
+  });
   ui::setTrayHandlers(trayHandlers());
   ui::ensureApp();
 

@@ -1,0 +1,322 @@
+#include "shell/tray.h"
+
+#include <functional>
+#include <memory>
+#include <string_view>
+#include <utility>
+
+#include "log/logger.h"
+#include "os/application.h"
+#include "os/handle.h"
+#include "os/launch.h"
+#include "os/main_queue.h"
+#include "pipeline/app.h"
+#include "pipeline/key_codes.h"
+#include "platform/accessibility.h"
+#include "shell/exceptions_window.h"
+#include "shell/hook_control.h"
+#include "shell/messages.h"
+#include "shell/orderly_exit.h"
+#include "store/config.h"
+#include "store/custom_dict.h"
+
+namespace vyx {
+
+std::atomic<int32_t> trayEnabledFlag{1};
+
+namespace {
+
+int hookActive() {
+  return hookStarted.load() == 1 ? 1 : 0;
+}
+
+int trayState() {
+  return trayEnabledFlag.load() == 1 ? 1 : 0;
+}
+
+}  // namespace
+
+bool isTrayEnabled() {
+  return trayEnabledFlag.load() == 1;
+}
+
+PausedApp pauseFrontmostApp(App* app) {
+  PausedApp out;
+  // The App holds its settings by reference, so "config is not initialized"
+  // cannot arise here.
+  if (app == nullptr) {
+    out.error = Error("app is not initialized yet");
+    return out;
+  }
+  const auto& frontmostApp = app->frontmostAppOp();
+  if (!frontmostApp) {
+    out.error = Error("frontmost app lookup is not available");
+    return out;
+  }
+  out.bundleID = frontmostApp();
+  if (out.bundleID.empty()) {
+    out.error = Error("frontmost app is unknown");
+    return out;
+  }
+  // After any of its alerts or windows the program itself is in front; it is
+  // never corrected, and an entry for it would only clutter the settings.
+  if (out.bundleID == kOwnBundleID) {
+    out.error = Error(
+        "frontmost app is Vyx itself, which is never corrected: switch to the application first");
+    return out;
+  }
+  Config& cfg = app->config();
+  out.added = cfg.AddExcludedApp(out.bundleID);
+  if (const Status saved = SaveConfig(cfg); !saved.ok()) out.error = saved.error();
+  return out;
+}
+
+void goTrayToggle() {
+  if (trayEnabledFlag.load() == 1) {
+    trayEnabledFlag.exchange(0);
+    ui::updateTrayState(0, hookActive());
+    logLine("Vyx paused");
+  } else {
+    trayEnabledFlag.exchange(1);
+    ui::updateTrayState(1, hookActive());
+    logLine("Vyx resumed");
+  }
+}
+
+void goTrayOpenAccessibility() {
+  promptAccessibility();
+  openWithDefaultApp(kAccessibilityPaneURL);
+}
+
+void goTrayCheckPermission() {
+  if (!checkAccessibility()) {
+    promptAccessibility();
+    ui::updateTrayState(trayState(), 0);
+    showTrayMessage("Vyx needs Accessibility",
+                    "Откройте System Settings → Privacy & Security → Accessibility, включите "
+                    "Vyx, затем нажмите «Проверить доступ» ещё раз.");
+    return;
+  }
+  if (const Status started = ensureKeyboardHook(); !started.ok()) {
+    ui::updateTrayState(trayState(), 0);
+    showTrayMessage("Vyx hook error", started.error().message());
+    return;
+  }
+  showTrayMessage("Vyx is ready",
+                  "Keyboard hook активен. Попробуйте напечатать ghbdtn и пробел в TextEdit или "
+                  "Notes.");
+}
+
+void goTrayPauseForApp() {
+  const PausedApp paused = pauseFrontmostApp(getTrayApp());
+  if (paused.error) {
+    showTrayMessage("Cannot pause app", paused.error->message());
+  } else if (paused.added) {
+    showTrayMessage("App paused",
+                    sformat("Vyx больше не будет исправлять текст в %s. Настройка сохранена в "
+                            "config.yaml.",
+                            paused.bundleID));
+  } else {
+    showTrayMessage("Already paused",
+                    sformat("%s уже подходит под excluded_apps в config.yaml.", paused.bundleID));
+  }
+}
+
+void goTrayQuit() {
+  logLine("Quit from tray");
+  ui::removeTray();
+  runBeforeExitHook();
+  exitProcess(0);
+}
+
+namespace {
+
+Status openCustomDict() {
+  const Result<std::string> path = customDictPath();
+  if (!path.ok()) return path.error();
+  if (Status made = ensureCustomDictFile(*path); !made.ok()) return made;
+  return os::launchOpen({"-a", "TextEdit", *path});
+}
+
+// Creates the user word list when missing and opens it in TextEdit; a
+// failure shows "Не удалось открыть словарь".
+void goTrayOpenDictionary() {
+  if (const Status opened = openCustomDict(); !opened.ok()) {
+    showTrayMessage("Не удалось открыть словарь", opened.error().message());
+  }
+}
+
+}  // namespace
+
+ui::TrayHandlers trayHandlers() {
+  return ui::TrayHandlers{
+      .goTrayToggle = goTrayToggle,
+      .goTrayOpenAccessibility = goTrayOpenAccessibility,
+      .goTrayCheckPermission = goTrayCheckPermission,
+      .goTrayPauseForApp = goTrayPauseForApp,
+      .goTrayQuit = goTrayQuit,
+  };
+}
+
+}  // namespace vyx
+
+namespace vyx::ui {
+
+namespace {
+
+constexpr std::string_view kIconWaiting = "\u26A0\uFE0E";  // ⚠︎: the hook is not running
+constexpr std::string_view kIconActive = "\u26A1";         // ⚡
+constexpr std::string_view kIconPaused = "\U0001F4A4";     // 💤
+
+void buildMainMenu() {
+  os::Menu* mainMenu = os::menuCreate("");
+  os::MenuItem* editItem = os::menuAddItem(mainMenu, "", "", "");
+  os::Menu* edit = os::menuCreate("Правка");
+  // No target: they go to the first responder, which gives the windows'
+  // text fields Command+X, C, V and A.
+  os::menuAddItem(edit, "Вырезать", "cut:", "x");
+  os::menuAddItem(edit, "Копировать", "copy:", "c");
+  os::menuAddItem(edit, "Вставить", "paste:", "v");
+  os::menuAddItem(edit, "Выбрать всё", "selectAll:", "a");
+  os::menuItemSetSubmenu(editItem, edit);
+  os::applicationSetMainMenu(mainMenu);
+}
+
+std::string_view trayTitle(int enabled, int hookActive) {
+  if (hookActive == 0) return kIconWaiting;
+  return enabled != 0 ? kIconActive : kIconPaused;
+}
+
+void addMemo(os::Menu* menu, os::Target* target) {
+  os::MenuItem* memoItem = os::menuAddItem(menu, "Памятка", "", "");
+  os::menuItemSetTarget(memoItem, target);
+  os::Menu* memo = os::menuCreate("Памятка");
+  constexpr std::string_view kLines[] = {
+      "Автозамена: слово не в той раскладке правится после пробела/Enter/пунктуации",
+      "⌘Z — отменить замену (5 сек) и выучить исключение",
+      "Shift Shift (быстро дважды) — конвертировать последнее слово",
+      "⌘⇧X — конвертировать выделенный текст",
+      "",
+      "Стёр исправление и перенабрал — Vyx сам выучит исключение",
+      "«Не исправлять в текущем приложении» — исключить программу навсегда",
+      "",
+      // Fixed text: it does not follow a directory set through the environment.
+      "Конфиг: ~/Library/Application Support/Vyx/config.yaml",
+  };
+  for (const std::string_view line : kLines) {
+    if (line.empty()) {
+      os::menuAddSeparator(memo);
+    } else {
+      // Without an action they read as disabled text lines.
+      os::menuItemSetTarget(os::menuAddItem(memo, line, "", ""), target);
+    }
+  }
+  os::menuItemSetSubmenu(memoItem, memo);
+}
+
+// The handler is looked up when the item is chosen, so handlers installed
+// after the menu was built still count.
+std::function<void()> callHandler(std::function<void()> TrayHandlers::*handler) {
+  return [handler] {
+    // A copy: the handler may install others while it runs.
+    const std::function<void()> call = shellUi().tray.handlers.*handler;
+    if (call) call();
+  };
+}
+
+// TrayDelegate: the one object behind the status menu and the exceptions
+// window. Five actions call the handlers the composition root installed; the
+// others open the user word list and belong to the exceptions window.
+std::unique_ptr<os::Target> makeTrayDelegate() {
+  auto delegate = std::make_unique<os::Target>();
+  auto& actions = delegate->actions;
+  actions["toggleAction:"] = callHandler(&TrayHandlers::goTrayToggle);
+  actions["openAccessibilityAction:"] = callHandler(&TrayHandlers::goTrayOpenAccessibility);
+  actions["checkPermissionAction:"] = callHandler(&TrayHandlers::goTrayCheckPermission);
+  actions["pauseForAppAction:"] = callHandler(&TrayHandlers::goTrayPauseForApp);
+  actions["openDictionaryAction:"] = goTrayOpenDictionary;
+  addExceptionsActions(*delegate);
+  actions["quitAction:"] = callHandler(&TrayHandlers::goTrayQuit);
+  return delegate;
+}
+
+}  // namespace
+
+void setTrayHandlers(TrayHandlers handlers) {
+  shellUi().tray.handlers = std::move(handlers);
+}
+
+void ensureApp() {
+  const os::AutoreleasePool pool;
+  os::applicationSetActivationPolicy(os::ActivationPolicy::accessory);
+  buildMainMenu();
+  TrayUi& tray = shellUi().tray;
+  if (!tray.trayDelegate) tray.trayDelegate = makeTrayDelegate();
+  tray.statusItem = os::statusBarCreateItem(os::kVariableStatusItemLength);
+  os::statusItemSetFont(tray.statusItem, os::Font{.size = 14.0});
+  os::statusItemSetTitle(tray.statusItem, kIconWaiting);
+  rebuildTrayMenu(1, 0);
+}
+
+void runNSApp() {
+  os::applicationRun();
+}
+
+void updateTrayState(int enabled, int hookActive) {
+  os::dispatchAsyncMain([enabled, hookActive] { applyTrayState(enabled, hookActive); });
+}
+
+void applyTrayState(int enabled, int hookActive) {
+  const os::AutoreleasePool pool;
+  if (os::StatusItem* item = shellUi().tray.statusItem) {
+    os::statusItemSetTitle(item, trayTitle(enabled, hookActive));
+  }
+  rebuildTrayMenu(enabled, hookActive);
+}
+
+void rebuildTrayMenu(int enabled, int hookActive) {
+  const os::AutoreleasePool pool;
+  TrayUi& tray = shellUi().tray;
+  if (tray.trayMenu == nullptr) {
+    tray.trayMenu = os::menuCreate("");
+  } else {
+    os::menuRemoveAllItems(tray.trayMenu);
+  }
+  os::Menu* menu = tray.trayMenu;
+  os::Target* target = tray.trayDelegate.get();
+  const auto add = [&](std::string_view title, std::string_view action, std::string_view key = "") {
+    os::MenuItem* item = os::menuAddItem(menu, title, action, key);
+    os::menuItemSetTarget(item, target);
+    return item;
+  };
+  if (hookActive == 0) {
+    os::menuItemSetEnabled(os::menuAddItem(menu, "Нужен доступ Accessibility", "", ""), false);
+    add("Проверить доступ и включить", "checkPermissionAction:");
+    add("Открыть Accessibility Settings", "openAccessibilityAction:");
+    os::menuAddSeparator(menu);
+  } else {
+    os::menuItemSetEnabled(os::menuAddItem(menu, "Vyx активен", "", ""), false);
+  }
+  add(enabled != 0 ? "⏸ Приостановить" : "▶ Включить", "toggleAction:");
+  os::menuAddSeparator(menu);
+  add("Не исправлять в текущем приложении", "pauseForAppAction:");
+  addMemo(menu, target);
+  os::menuAddSeparator(menu);
+  add("Открыть свой словарь", "openDictionaryAction:");
+  add("Исключения…", "exceptionsAction:");
+  os::menuAddSeparator(menu);
+  add("Выйти", "quitAction:", "q");
+  if (tray.statusItem != nullptr) os::statusItemSetMenu(tray.statusItem, menu);
+}
+
+void removeTray() {
+  os::dispatchAsyncMain([] {
+    const os::AutoreleasePool pool;
+    TrayUi& tray = shellUi().tray;
+    if (tray.statusItem == nullptr) return;
+    os::statusBarRemoveItem(tray.statusItem);
+    tray.statusItem = nullptr;
+  });
+}
+
+}  // namespace vyx::ui
