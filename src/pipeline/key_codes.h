@@ -1,5 +1,9 @@
-// macOS virtual key codes, Quartz event flags and mouse event types as the
-// event tap reports them.
+// The program's one home for macOS virtual key codes, Quartz event flags and
+// mouse event types as the event tap reports them, and for the other named
+// constants that the pipeline and the bridge share. The pipeline cannot see
+// the platform seam's names for the flags and event types; the bridge checks
+// that these agree with them. The simulated desktop keeps its own key tables
+// (os/sim/key_codes.h) on purpose.
 #pragma once
 
 #include <cstdint>
@@ -14,12 +18,25 @@ inline constexpr int64_t kFlagCommand = 0x100000;
 
 inline constexpr uint16_t kKeyZ = 6;
 inline constexpr uint16_t kKeyX = 7;
+inline constexpr uint16_t kKeyC = 8;
+inline constexpr uint16_t kKeyV = 9;
+inline constexpr uint16_t kKeyRightBracket = 30;  // ] and }, Ъ on the Russian layout
+inline constexpr uint16_t kKeyLeftBracket = 33;   // [ and {, Х
 inline constexpr uint16_t kKeyReturn = 36;
+inline constexpr uint16_t kKeyQuote = 39;      // ' and ", Э
+inline constexpr uint16_t kKeySemicolon = 41;  // ; and :, Ж
+inline constexpr uint16_t kKeyBackslash = 42;  // \ and |, Ё
+inline constexpr uint16_t kKeyComma = 43;      // , and <, Б
+inline constexpr uint16_t kKeyPeriod = 47;     // . and >, Ю
 inline constexpr uint16_t kKeyTab = 48;
+inline constexpr uint16_t kKeySpace = 49;
+inline constexpr uint16_t kKeyGrave = 50;  // ` and ~
 inline constexpr uint16_t kKeyBackspace = 51;
 inline constexpr uint16_t kKeyEscape = 53;
+inline constexpr uint16_t kKeyRightCommand = 54;
 inline constexpr uint16_t kKeyLeftShift = 56;
 inline constexpr uint16_t kKeyRightShift = 60;
+inline constexpr uint16_t kKeyFunction = 63;
 inline constexpr uint16_t kKeyKeypadEnter = 76;
 inline constexpr uint16_t kKeyHome = 115;
 inline constexpr uint16_t kKeyPageUp = 116;
@@ -32,7 +49,7 @@ inline constexpr uint16_t kKeyUpArrow = 126;
 
 // Command, Shift, Caps Lock, Option, Control, Function and their right-hand twins.
 [[nodiscard]] constexpr bool isModifierKey(uint16_t keycode) {
-  return keycode >= 54 && keycode <= 63;
+  return keycode >= kKeyRightCommand && keycode <= kKeyFunction;
 }
 
 // Whether the key gave, on QWERTY, the mark that its shifted Russian capital
@@ -40,8 +57,9 @@ inline constexpr uint16_t kKeyUpArrow = 126;
 // mark from another key (the quotation mark and colon of the Russian layout's
 // digit row) is only a mark.
 [[nodiscard]] constexpr bool isCapitalLetterKeyPress(uint16_t keycode, char32_t ch) {
-  constexpr std::pair<uint16_t, char32_t> kKeys[] = {{39, U'"'}, {41, U':'}, {43, U'<'}, {47, U'>'},
-                                                     {33, U'{'}, {30, U'}'}, {42, U'|'}};
+  constexpr std::pair<uint16_t, char32_t> kKeys[] = {
+      {kKeyQuote, U'"'},       {kKeySemicolon, U':'},    {kKeyComma, U'<'},    {kKeyPeriod, U'>'},
+      {kKeyLeftBracket, U'{'}, {kKeyRightBracket, U'}'}, {kKeyBackslash, U'|'}};
   for (const auto& [key, mark] : kKeys) {
     if (key == keycode) return ch == mark;
   }
@@ -57,7 +75,14 @@ inline constexpr int64_t kMouseOtherDown = 25;
          eventType == kMouseOtherDown;
 }
 
-// The program's own bundle identifier: never corrected.
+// The boundary a correction records for the Return or Enter key it swallowed;
+// that key is typed again by its key code and flags.
+inline constexpr char32_t kEnterBoundary = U'\n';
+// The character of a Return typed again, which carries no text.
+inline constexpr char16_t kReturnChar = u'\r';
+
+// The program's own bundle identifier: never corrected. The simulated
+// desktop and the Mac bundle's Info.plist take it from here.
 inline constexpr const char* kOwnBundleID = "com.telvarinox.vyx";
 
 }  // namespace vyx

@@ -135,7 +135,7 @@ bool App::processReturn(uint16_t keycode, int64_t flags) {
   job.kind = jobKindFix;
   job.deleteChars = static_cast<int64_t>(codePointCount(wd.judged));
   job.text = std::move(text);
-  job.boundary = 10;
+  job.boundary = kEnterBoundary;
   job.keycode = keycode;
   job.flags = flags;
   job.word = std::move(wd.judged);

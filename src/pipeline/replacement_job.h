@@ -18,7 +18,7 @@ using enum replacementJobKind;
 struct replacementJob {
   int64_t deleteChars = 0;  // code points to erase before typing
   std::string text;         // what to type
-  char32_t boundary = 0;    // the swallowed boundary: 10 for Return/Enter, 0 for none
+  char32_t boundary = 0;    // the swallowed boundary: kEnterBoundary for Return/Enter, 0 for none
   uint16_t keycode = 0;     // the swallowed Return/Enter key (Enter jobs only)
   int64_t flags = 0;        // its modifier flags (Enter jobs only)
   std::string word;         // the word as the user typed it

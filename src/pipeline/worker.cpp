@@ -3,6 +3,7 @@
 #include "log/logger.h"
 #include "log/metrics.h"
 #include "pipeline/app.h"
+#include "pipeline/key_codes.h"
 #include "text/utf8.h"
 
 namespace vyx {
@@ -91,7 +92,7 @@ void App::runReplacementJob(const replacementJob& job) {
   // pressed is still theirs (a space or a mark was typed with the text), as
   // long as it goes where they typed it and nowhere else.
   if (contextGen.load() != job.generation) {
-    if (job.kind == jobKindFix && job.boundary == 10 && !boundaryReachedApp(job) &&
+    if (job.kind == jobKindFix && job.boundary == kEnterBoundary && !boundaryReachedApp(job) &&
         jobAppInFront(job)) {
       synthesizeBoundary(job);
     }
@@ -99,7 +100,7 @@ void App::runReplacementJob(const replacementJob& job) {
   }
 
   if (job.kind == jobKindFix) {
-    if (job.boundary == 10) {
+    if (job.boundary == kEnterBoundary) {
       if (ops.sendEnter && jobAppInFront(job)) ops.sendEnter(job.keycode, job.flags);
       return;
     }
@@ -136,7 +137,7 @@ void App::runSelectionJob(const replacementJob& job) {
 }
 
 void App::synthesizeBoundary(const replacementJob& job) const {
-  if (job.boundary == 10) {
+  if (job.boundary == kEnterBoundary) {
     if (ops.sendEnter) ops.sendEnter(job.keycode, job.flags);
   } else if (ops.sendChar) {
     ops.sendChar(job.boundary);

@@ -11,11 +11,21 @@
 #include <system_error>
 #include <thread>
 
+#include "pipeline/key_codes.h"
 #include "platform/accessibility.h"
 #include "platform/own_events.h"
 #include "platform/tap_callbacks.h"
 
 namespace vyx {
+
+// The pipeline reads the flags and event types handed to it by its own names.
+static_assert(static_cast<os::EventFlags>(kFlagShift) == os::kEventFlagMaskShift &&
+              static_cast<os::EventFlags>(kFlagControl) == os::kEventFlagMaskControl &&
+              static_cast<os::EventFlags>(kFlagOption) == os::kEventFlagMaskAlternate &&
+              static_cast<os::EventFlags>(kFlagCommand) == os::kEventFlagMaskCommand);
+static_assert(kMouseLeftDown == os::kEventLeftMouseDown &&
+              kMouseRightDown == os::kEventRightMouseDown &&
+              kMouseOtherDown == os::kEventOtherMouseDown);
 
 std::atomic<os::EventTap*> activeEventTap{nullptr};
 std::atomic<int32_t> mouseGateFlag{0};

@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <initializer_list>
 
 #include "log/error.h"
 #include "os/event_tap.h"
@@ -26,7 +27,17 @@ inline constexpr int64_t syntheticEventMarker = 186778917;
 
 // Key down, key up, modifier changes, every mouse button and drag, pointer
 // moves; never the scroll wheel.
-inline constexpr os::EventMask kEventTapMask = 0x0E001CFE;
+inline constexpr os::EventMask kEventTapMask = [] {
+  os::EventMask mask = 0;
+  for (const os::EventType type :
+       {os::kEventKeyDown, os::kEventKeyUp, os::kEventFlagsChanged, os::kEventLeftMouseDown,
+        os::kEventLeftMouseUp, os::kEventRightMouseDown, os::kEventRightMouseUp,
+        os::kEventOtherMouseDown, os::kEventOtherMouseUp, os::kEventLeftMouseDragged,
+        os::kEventRightMouseDragged, os::kEventOtherMouseDragged, os::kEventMouseMoved}) {
+    mask |= os::eventMaskBit(type);
+  }
+  return mask;
+}();
 
 // The tap made by createTap; null before, and after a refused creation.
 extern std::atomic<os::EventTap*> activeEventTap;

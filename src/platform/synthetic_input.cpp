@@ -9,6 +9,7 @@
 #include "log/logger.h"
 #include "os/handle.h"
 #include "pipeline/convert_by_script.h"
+#include "pipeline/key_codes.h"
 #include "platform/event_tap.h"
 #include "platform/frontmost.h"
 #include "platform/input_source.h"
@@ -21,10 +22,7 @@ namespace {
 
 using std::chrono::milliseconds;
 
-constexpr uint16_t kKeycodeC = 8;
-constexpr uint16_t kKeycodeV = 9;
-constexpr uint16_t kKeycodeBackspace = 51;
-constexpr uint64_t kCommandFlag = os::kEventFlagMaskCommand;
+constexpr auto kCommandFlag = static_cast<uint64_t>(kFlagCommand);
 // How long an operation waits for the tap to see its last post; it sees it
 // within a millisecond unless the tap is off.
 constexpr milliseconds kOwnEventsWait{500};
@@ -64,21 +62,21 @@ void postPress(uint16_t keycode, std::optional<uint64_t> flags,
 uint16_t keycodeFor(char16_t ch) {
   switch (ch) {
     case u' ':
-      return 49;
+      return kKeySpace;
     case u'\'':
-      return 39;
+      return kKeyQuote;
     case u',':
-      return 43;
+      return kKeyComma;
     case u'.':
-      return 47;
+      return kKeyPeriod;
     case u';':
-      return 41;
+      return kKeySemicolon;
     case u'[':
-      return 33;
+      return kKeyLeftBracket;
     case u']':
-      return 30;
+      return kKeyRightBracket;
     case u'`':
-      return 50;
+      return kKeyGrave;
     default:
       return 0;
   }
@@ -100,7 +98,7 @@ os::Event* eventOf(uint64_t token) {
 }  // namespace
 
 void sendBackspace() {
-  postPress(kKeycodeBackspace, std::nullopt, std::nullopt);
+  postPress(kKeyBackspace, std::nullopt, std::nullopt);
 }
 
 void sendKeyEvent(uint16_t keycode, char16_t ch, uint64_t flags, int32_t setText) {
@@ -116,11 +114,11 @@ void sendUnichar(char16_t ch) {
 }
 
 void sendCmdC() {
-  postPress(kKeycodeC, kCommandFlag, std::nullopt);
+  postPress(kKeyC, kCommandFlag, std::nullopt);
 }
 
 void sendCmdV() {
-  postPress(kKeycodeV, kCommandFlag, std::nullopt);
+  postPress(kKeyV, kCommandFlag, std::nullopt);
 }
 
 void vyxPostMouseEvent(os::Event* event) {
@@ -194,7 +192,7 @@ void sendChar(char32_t ch) {
 }
 
 void sendEnter(uint16_t keycode, int64_t flags) {
-  postKeyEvent(keycode, 13, flags, {});
+  postKeyEvent(keycode, kReturnChar, flags, {});
 }
 
 void postKeyEvent(uint16_t keycode, char32_t ch, int64_t flags, std::u16string_view text) {

@@ -70,9 +70,6 @@ struct DesktopOptions {
   std::string selectedInputSource = "com.apple.keylayout.US";
   // The first is frontmost at the start.
   std::vector<AppInfo> apps{AppInfo{"com.apple.TextEdit"}};
-  // The program's own bundle identifier: it becomes frontmost when the
-  // program activates itself.
-  std::string ownBundleID = "com.telvarinox.vyx";
   bool trusted = false;  // the Accessibility permission
   // How long the window server waits for a tap callback before it disables
   // the tap (a Mac waits about a second).

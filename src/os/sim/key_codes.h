@@ -1,4 +1,8 @@
-// Virtual key codes of a Mac's ANSI keyboard that the simulation names.
+// Virtual key codes of a Mac's ANSI keyboard that the simulation names. They
+// are the simulation's own, written from the keyboard and never taken from
+// the program's key codes (pipeline/key_codes.h), so that a wrong code on the
+// program's side shows as a wrong key end to end instead of agreeing with
+// itself.
 #pragma once
 
 #include <cstdint>

@@ -7,6 +7,7 @@
 #include "os/sim/desktop_impl.h"
 #include "os/sim/key_codes.h"
 #include "os/workspace.h"
+#include "pipeline/key_codes.h"  // for kOwnBundleID alone: the keys are the simulation's own
 #include "text/utf8.h"
 
 namespace vyx::os::sim {
@@ -43,9 +44,10 @@ SimApp* appByID(Workspace& ws, std::string_view bundleID) {
 
 }  // namespace
 
+// The program is the application of its bundle identifier, as its
+// Info.plist makes it on a Mac.
 void activateOwnApp(Desktop::Impl& impl) {
-  const std::string own = impl.options.ownBundleID;
-  activateApp(impl, true, [&](Workspace& ws) { return appByID(ws, own); });
+  activateApp(impl, true, [](Workspace& ws) { return appByID(ws, kOwnBundleID); });
 }
 
 SimApp* findApp(Workspace& workspace, std::string_view bundleID) {
