@@ -38,7 +38,7 @@ double callNs(os::Event* event) {
 
 void BM_TapCallbackLetter(benchmark::State& state) {
   sim::Desktop desktop;
-  desktop.onMain([] { setCachedFrontmostBundleID(std::string("com.apple.TextEdit")); });
+  desktop.onMain([] { vyxInstallFrontmostObserver(); });  // the cache names TextEdit
   Program program(quietOps());
   // "hello " over and over: five timed letters, then a space that ends a
   // correct word (untimed).
@@ -66,7 +66,7 @@ BENCHMARK(BM_TapCallbackLetter)->UseManualTime();
 
 void BM_TapCallbackWordEnd(benchmark::State& state) {
   sim::Desktop desktop;
-  desktop.onMain([] { setCachedFrontmostBundleID(std::string("com.apple.TextEdit")); });
+  desktop.onMain([] { vyxInstallFrontmostObserver(); });  // the cache names TextEdit
   Program program(quietOps());
   static const char16_t* const kWords[] = {u"ghbdtn",   u"cgfcb,j", u"hf,jnf",  u"gjxtve",
                                            u"yfdthyjt", u"crfpfnm", u"ctujlyz", u"ljv"};

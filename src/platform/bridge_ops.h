@@ -8,7 +8,7 @@
 namespace vyx {
 
 // The pasteboard, key-press, input-source and pause operations of the
-// selection conversion, with real pauses.
+// selection conversion, with real pauses; the tests replace single ones.
 [[nodiscard]] SelectionOps bridgeSelectionOps();
 
 // replaceText, sendChar, sendEnter, postKey, postMouse, releaseMouse,

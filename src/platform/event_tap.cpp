@@ -172,8 +172,6 @@ os::Event* offerKey(os::EventType type, os::Event* event) {
   return nullptr;
 }
 
-}  // namespace
-
 os::EventTap* createTap() {
   os::EventTap* tap =
       os::eventTapCreate(os::kSessionEventTap, os::kHeadInsertEventTap, os::kEventTapOptionDefault,
@@ -185,6 +183,8 @@ os::EventTap* createTap() {
 bool isTapNull(const os::EventTap* tap) {
   return tap == nullptr;
 }
+
+}  // namespace
 
 Status startHook() {
   if (!checkAccessibility()) {

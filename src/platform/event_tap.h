@@ -5,10 +5,10 @@
 //
 // Threads: startHook runs on whichever thread ensureKeyboardHook runs on, at
 // most once with success. eventTapCallback runs on the tap thread, one event
-// at a time, for the rest of the process. activeEventTap is written by
-// createTap before the tap thread starts and read by the callback;
-// mouseGateFlag is stored by the tap thread and the worker and loaded by the
-// callback; both are atomics and no lock is taken.
+// at a time, for the rest of the process. activeEventTap is written when
+// startHook makes the tap, before the tap thread starts, and read by the
+// callback; mouseGateFlag is stored by the tap thread and the worker and
+// loaded by the callback; both are atomics and no lock is taken.
 #pragma once
 
 #include <atomic>
@@ -39,7 +39,7 @@ inline constexpr os::EventMask kEventTapMask = [] {
   return mask;
 }();
 
-// The tap made by createTap; null before, and after a refused creation.
+// The tap startHook made; null before, and after a refused creation.
 extern std::atomic<os::EventTap*> activeEventTap;
 // 1 while pointer moves go to the pipeline (a correction is queued or held
 // input waits); 0, the start value, while they pass untouched.
@@ -50,8 +50,6 @@ extern std::atomic<int32_t> mouseGateFlag;
 // refuses a tap, and when the thread cannot serve it (the tap is then given
 // back, so a later start begins afresh).
 [[nodiscard]] Status startHook();
-[[nodiscard]] os::EventTap* createTap();
-[[nodiscard]] bool isTapNull(const os::EventTap* tap);
 
 // The tap's callback: returns the event to let it pass, null to drop it.
 os::Event* eventTapCallback(void* proxy, os::EventType type, os::Event* event, void* userInfo);

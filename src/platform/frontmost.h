@@ -10,35 +10,23 @@
 // identifier is freed after the lock is released.
 #pragma once
 
-#include <optional>
 #include <string>
-
-#include "os/workspace.h"
 
 namespace vyx {
 
 // Main thread, once, at start-up.
 void vyxInstallFrontmostObserver();
-// Main thread, for every activation notification.
-void onApplicationActivated(const os::ActivationNotification& notification);
-// Main thread: the identifier (none for an application without one)
-// becomes the cached value.
-void setCachedFrontmostBundleID(const std::optional<std::string>& bundleID);
-// Main thread: no frontmost application is known any more.
+// Main thread: no frontmost application is known any more, as before the
+// observer was installed (where the tests start from).
 void clearCachedFrontmostBundleID();
 
-// A copy of the cached identifier, "" when none is known.
-[[nodiscard]] std::string vyxFrontmostBundleIDCopy();
-// The App's frontmostApp operation.
+// The App's frontmostApp operation: a copy of the cached identifier, "" when
+// none is known.
 [[nodiscard]] std::string FrontmostAppID();
 // The application keys reach this moment, as the workspace knows it ("" for
 // none, or one without an identifier): the cache follows it only once the
 // activation notice has been served on the main thread. Any thread; asks
 // the workspace, so it stays off the path of every keystroke.
 [[nodiscard]] std::string FrontmostAppIDNow();
-
-// The pipeline's side of an activation: the typing context no longer
-// matches the screen. Main thread.
-void goAppSwitched() noexcept;
 
 }  // namespace vyx

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "os/handle.h"
+#include "os/input_sources.h"
 #include "platform/main_thread.h"
 
 namespace vyx {
@@ -49,8 +50,6 @@ bool isSelectable(const os::InputSource* source) {
   return selectable != nullptr && *selectable;
 }
 
-}  // namespace
-
 bool isRussianInputSource(const os::InputSource* source) {
   const std::optional<std::string> id = sourceID(source);
   if (id && containsIgnoringCase(*id, "russian")) return true;
@@ -60,8 +59,6 @@ bool isRussianInputSource(const os::InputSource* source) {
 bool inputSourceMatchesLanguage(const os::InputSource* source, int32_t toRussian) {
   return toRussian != 0 ? isRussianInputSource(source) : firstLanguageIs(source, "en");
 }
-
-namespace {
 
 // The switch waits this long for the main thread, which is free at once
 // unless a modal alert or an open menu holds it; the switch then happens

@@ -3,13 +3,11 @@
 //
 // Threads: switchLayout is called on the replacement worker and does its
 // work on the main thread, to which an application's input-source service
-// belongs; the two tests run wherever that work runs. No state is kept
-// between calls: every call reads the system's lists afresh.
+// belongs. No state is kept between calls: every call reads the system's
+// lists afresh.
 #pragma once
 
 #include <cstdint>
-
-#include "os/input_sources.h"
 
 namespace vyx {
 
@@ -17,12 +15,9 @@ namespace vyx {
 // (toRussian non-zero: Russian, else English); with none, and exactly two
 // selectable sources of which the current is one, the other. Otherwise, and
 // when the wanted language is already selected, nothing changes. Reports
-// nothing.
+// nothing. A Russian source has an identifier containing "Russian" in any
+// case, or a first language of exactly "ru" or beginning with "ru-"; an
+// English one, a first language of "en" or beginning with "en-".
 void switchLayout(int32_t toRussian);
-
-[[nodiscard]] bool inputSourceMatchesLanguage(const os::InputSource* source, int32_t toRussian);
-// An identifier containing "Russian" in any case, or a first language of
-// exactly "ru" or beginning with "ru-".
-[[nodiscard]] bool isRussianInputSource(const os::InputSource* source);
 
 }  // namespace vyx

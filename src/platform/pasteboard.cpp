@@ -16,6 +16,14 @@ struct SavedPasteboard final : PasteboardSnapshot {
   std::vector<os::PasteboardItemPtr> items;
 };
 
+void writeClipboardString(const char* text) {
+  const os::AutoreleasePool pool;
+  os::Pasteboard* board = os::generalPasteboard();
+  (void)os::clearContents(board);
+  const std::string_view s = text == nullptr ? std::string_view() : std::string_view(text);
+  if (isValidUtf8(s)) (void)os::setStringForType(board, s, os::kPasteboardTypeString);
+}
+
 }  // namespace
 
 PasteboardSnapshotPtr savePasteboard() {
@@ -42,21 +50,9 @@ void restorePasteboard(PasteboardSnapshotPtr snapshot) {
   if (saved != nullptr && !saved->items.empty()) (void)os::writeObjects(board, saved->items);
 }
 
-void restoreClipboard(PasteboardSnapshotPtr snapshot) {
-  restorePasteboard(std::move(snapshot));
-}
-
 std::optional<std::string> readClipboardString() {
   const os::AutoreleasePool pool;
   return os::stringForType(os::generalPasteboard(), os::kPasteboardTypeString);
-}
-
-void writeClipboardString(const char* text) {
-  const os::AutoreleasePool pool;
-  os::Pasteboard* board = os::generalPasteboard();
-  (void)os::clearContents(board);
-  const std::string_view s = text == nullptr ? std::string_view() : std::string_view(text);
-  if (isValidUtf8(s)) (void)os::setStringForType(board, s, os::kPasteboardTypeString);
 }
 
 std::string readClipboard() {

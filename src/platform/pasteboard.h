@@ -18,15 +18,14 @@ namespace vyx {
 // Clears the pasteboard and writes the snapshot's items back, if it has
 // any (a null snapshot has none); the snapshot is consumed.
 void restorePasteboard(PasteboardSnapshotPtr snapshot);
-void restoreClipboard(PasteboardSnapshotPtr snapshot);
 
-// The pasteboard's plain text, none when it holds no string.
+// The pasteboard's plain text, none when it holds no string; the tests tell
+// that from an empty text through it.
 [[nodiscard]] std::optional<std::string> readClipboardString();
-// Replaces the pasteboard's contents with the text, which ends at its first
-// NUL; text that is not valid UTF-8 leaves the pasteboard empty.
-void writeClipboardString(const char* text);
 // The plain text, "" when there is none.
 [[nodiscard]] std::string readClipboard();
+// Replaces the pasteboard's contents with the text, which ends at its first
+// NUL; text that is not valid UTF-8 leaves the pasteboard empty.
 void writeClipboard(const std::string& text);
 
 }  // namespace vyx

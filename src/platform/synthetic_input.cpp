@@ -89,6 +89,31 @@ bool printable(char32_t ch) {
   return c >= 0x20 && c != 0x7F && !(c >= 0xF700 && c <= 0xF8FF);
 }
 
+// The flags go on both events; the text too, when setText is non-zero: a
+// text of any length, as a key of some layouts gives.
+void sendKeyEvent(uint16_t keycode, std::u16string_view text, uint64_t flags, int32_t setText) {
+  postPress(keycode, flags, setText != 0 ? std::optional(text) : std::nullopt);
+}
+
+// The character as the press's text, on the key that bears it on a U.S.
+// keyboard for the few punctuation keys that matter, key code 0 otherwise.
+void sendUnichar(char16_t ch) {
+  postPress(keycodeFor(ch), std::nullopt, std::u16string_view(&ch, 1));
+}
+
+// Posts a marked copy of a held mouse event; the event stays the caller's.
+void vyxPostMouseEvent(os::Event* event) {
+  if (event == nullptr) return;
+  const os::Ref<os::Event> copy = os::adopt(os::eventCreateCopy(event));
+  if (!copy) return;
+  os::eventSetIntegerValueField(copy.get(), os::kEventSourceUserData, syntheticEventMarker);
+  post(copy.get());
+}
+
+void vyxReleaseMouseEvent(os::Event* event) {
+  if (event != nullptr) os::release(event);
+}
+
 // The token is the held copy's address, handed to the pipeline as a number.
 os::Event* eventOf(uint64_t token) {
   return reinterpret_cast<os::Event*>(  // NOLINT(performance-no-int-to-ptr)
@@ -101,36 +126,12 @@ void sendBackspace() {
   postPress(kKeyBackspace, std::nullopt, std::nullopt);
 }
 
-void sendKeyEvent(uint16_t keycode, char16_t ch, uint64_t flags, int32_t setText) {
-  sendKeyEvent(keycode, std::u16string_view(&ch, 1), flags, setText);
-}
-
-void sendKeyEvent(uint16_t keycode, std::u16string_view text, uint64_t flags, int32_t setText) {
-  postPress(keycode, flags, setText != 0 ? std::optional(text) : std::nullopt);
-}
-
-void sendUnichar(char16_t ch) {
-  postPress(keycodeFor(ch), std::nullopt, std::u16string_view(&ch, 1));
-}
-
 void sendCmdC() {
   postPress(kKeyC, kCommandFlag, std::nullopt);
 }
 
 void sendCmdV() {
   postPress(kKeyV, kCommandFlag, std::nullopt);
-}
-
-void vyxPostMouseEvent(os::Event* event) {
-  if (event == nullptr) return;
-  const os::Ref<os::Event> copy = os::adopt(os::eventCreateCopy(event));
-  if (!copy) return;
-  os::eventSetIntegerValueField(copy.get(), os::kEventSourceUserData, syntheticEventMarker);
-  post(copy.get());
-}
-
-void vyxReleaseMouseEvent(os::Event* event) {
-  if (event != nullptr) os::release(event);
 }
 
 void sleepPause(milliseconds duration) {

@@ -17,25 +17,15 @@
 #include <string_view>
 
 #include "log/error.h"
-#include "os/events.h"
 #include "pipeline/selection_convert.h"
 
 namespace vyx {
 
 // One press each: key-down then key-up, both marked as the program's own.
+// A correction's erase is made of the first; the tests press it alone.
 void sendBackspace();
-// The flags go on both events; the character too, when setText is non-zero.
-void sendKeyEvent(uint16_t keycode, char16_t ch, uint64_t flags, int32_t setText);
-// The same with a text of any length, as a key of some layouts gives.
-void sendKeyEvent(uint16_t keycode, std::u16string_view text, uint64_t flags, int32_t setText);
-// The character as the press's text, on the key that bears it on a U.S.
-// keyboard for the few punctuation keys that matter, key code 0 otherwise.
-void sendUnichar(char16_t ch);
 void sendCmdC();
 void sendCmdV();
-// Posts a marked copy of a held mouse event; the event stays the caller's.
-void vyxPostMouseEvent(os::Event* event);
-void vyxReleaseMouseEvent(os::Event* event);
 
 // A real sleep of the calling thread.
 void sleepPause(std::chrono::milliseconds duration);

@@ -8,6 +8,23 @@
 
 namespace vyx {
 
+namespace {
+
+void recordTapDisabled(int64_t reason, bool keyPassed) {
+  const uint64_t total = metricTapTimeouts.fetch_add(1) + 1;
+  logf("event tap re-enabled (%s), total=%d", reason == 1 ? "timeout" : "user input", total);
+  if (App* app = getTrayApp()) {
+    if (keyPassed) app->lastKeyReachedApplication();
+    app->invalidateContext();
+  }
+}
+
+void vyxSetMouseGate(int32_t on) {
+  mouseGateFlag.store(on != 0 ? 1 : 0);
+}
+
+}  // namespace
+
 int32_t goKeyCallback(int64_t keycode, char16_t ch, uint64_t flags, int64_t userData,
                       std::u16string_view text) noexcept {
   try {
@@ -54,21 +71,8 @@ void goTapDisabled(int64_t reason, bool keyPassed) noexcept {
   }
 }
 
-void recordTapDisabled(int64_t reason, bool keyPassed) {
-  const uint64_t total = metricTapTimeouts.fetch_add(1) + 1;
-  logf("event tap re-enabled (%s), total=%d", reason == 1 ? "timeout" : "user input", total);
-  if (App* app = getTrayApp()) {
-    if (keyPassed) app->lastKeyReachedApplication();
-    app->invalidateContext();
-  }
-}
-
 void setMouseGateState(bool on) {
   vyxSetMouseGate(on ? 1 : 0);
-}
-
-void vyxSetMouseGate(int32_t on) {
-  mouseGateFlag.store(on != 0 ? 1 : 0);
 }
 
 }  // namespace vyx

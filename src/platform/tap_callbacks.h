@@ -3,8 +3,8 @@
 // failure is logged whatever the verbose setting, the callback answers 0 so
 // the event reaches the application, and the tap thread goes on.
 //
-// Threads: goKeyCallback, goKeyUp, goMouseEvent, goTapDisabled and
-// recordTapDisabled run on the tap thread, inside eventTapCallback.
+// Threads: goKeyCallback, goKeyUp, goMouseEvent and goTapDisabled run on the
+// tap thread, inside eventTapCallback.
 // setMouseGateState runs on the tap thread (a job queued) and the worker
 // (held input replayed); it only stores an atomic.
 #pragma once
@@ -28,10 +28,8 @@ namespace vyx {
 // for a slow callback, 2 for user input. keyPassed: the key down the tap
 // was swallowing when it was disabled reached the application after all.
 void goTapDisabled(int64_t reason, bool keyPassed = false) noexcept;
-void recordTapDisabled(int64_t reason, bool keyPassed = false);
 
 // The App's mouseGate operation.
 void setMouseGateState(bool on);
-void vyxSetMouseGate(int32_t on);
 
 }  // namespace vyx

@@ -4,11 +4,14 @@
 
 #include <cerrno>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "log/format.h"
 #include "log/logger.h"
+#include "store/exception_store.h"
 #include "store/instance_lock.h"
 #include "store/wall_time.h"
 
@@ -26,8 +29,6 @@ void writeStdout(std::string_view text) {
     text.remove_prefix(static_cast<size_t>(n));
   }
 }
-
-}  // namespace
 
 std::string formatExceptionList(const std::vector<Exception>& entries) {
   if (entries.empty()) return "(no exceptions)\n";
@@ -54,6 +55,8 @@ std::string runMaintenanceAction(ExceptionStore& store, const CommandLineOptions
   store.Clear();
   return "exceptions cleared\n";
 }
+
+}  // namespace
 
 int runMaintenanceMode(const CommandLineOptions& options) {
   // A listing only looks, so it runs beside the program. A change made

@@ -108,6 +108,63 @@ void sendToDelegate(const char* selector) {
   if (it != delegate->actions.end()) it->second();
 }
 
+// One step of the demonstration (the timer's action).
+void advanceDemo() {
+  const os::AutoreleasePool pool;
+  OnboardingUi& ob = shellUi().onboarding;
+  const int64_t step = ob.demoTick % kDemoSteps;
+  ++ob.demoTick;
+  const auto wordLength = static_cast<int64_t>(kDemoWord.size());
+  if (step <= wordLength) {
+    os::textFieldSetStringValue(ob.demoTypedLabel,
+                                encodeUtf8(kDemoWord.substr(0, static_cast<size_t>(step))));
+    os::textFieldSetTextColor(ob.demoTypedLabel, kSecondary);
+    os::viewSetAlphaValue(ob.demoArrowLabel, 0);
+    os::viewSetAlphaValue(ob.demoResultLabel, 0);
+  } else if (step == wordLength + 1) {
+    os::animationGroup(0.25, [&] { os::viewAnimatorSetAlphaValue(ob.demoArrowLabel, 1.0); });
+  } else if (step == wordLength + 2) {
+    os::textFieldSetStringValue(ob.demoResultLabel, kDemoResult);
+    os::animationGroup(0.3, [&] { os::viewAnimatorSetAlphaValue(ob.demoResultLabel, 1.0); });
+  }
+  // The remaining steps hold the finished correction.
+}
+
+// Runs the button's work; a failure is logged with the format and goes no
+// further, so the window keeps its state.
+template <class F>
+void guarded(std::string_view panicFormat, F&& work) {
+  try {
+    work();
+  } catch (const std::exception& e) {
+    logf(panicFormat, e.what());
+  } catch (...) {
+    logf(panicFormat, "unknown failure");
+  }
+}
+
+// Asks for the Accessibility permission and opens its settings pane; the
+// hook starts later, when the Accessibility watcher sees the grant.
+void goOnboardingGrant() {
+  guarded("PANIC in goOnboardingGrant: %v", [] {
+    promptAccessibility();
+    openWithDefaultApp(kAccessibilityPaneURL);
+  });
+}
+
+void goOnboardingFinish() {
+  guarded("PANIC in goOnboardingFinish: %v", [] { closeOnboardingWindow(); });
+}
+
+// The button: "Начать" finishes, anything else asks for the permission.
+void primaryAction() {
+  if (os::buttonTitle(shellUi().onboarding.primaryButton) == kFinishTitle) {
+    goOnboardingFinish();
+  } else {
+    goOnboardingGrant();
+  }
+}
+
 std::unique_ptr<os::Target> makeOnboardingDelegate() {
   auto delegate = std::make_unique<os::Target>();
   delegate->actions["primaryAction:"] = [] { primaryAction(); };
@@ -194,8 +251,7 @@ double measuredHeight(const os::View* label) {
       .height;
 }
 
-}  // namespace
-
+// Places the column from the top down after the texts changed.
 void layoutOnboarding() {
   const OnboardingUi& ob = shellUi().onboarding;
   os::viewSetFrame(ob.iconLabel, {kColumnX, 430, kColumnWidth, 52});
@@ -213,29 +269,6 @@ void layoutOnboarding() {
   os::viewSetFrame(ob.footnoteLabel, {kColumnX, y - hF, kColumnWidth, hF});
   os::viewSetFrame(ob.primaryButton, {120, 38, 240, 38});
 }
-
-void advanceDemo() {
-  const os::AutoreleasePool pool;
-  OnboardingUi& ob = shellUi().onboarding;
-  const int64_t step = ob.demoTick % kDemoSteps;
-  ++ob.demoTick;
-  const auto wordLength = static_cast<int64_t>(kDemoWord.size());
-  if (step <= wordLength) {
-    os::textFieldSetStringValue(ob.demoTypedLabel,
-                                encodeUtf8(kDemoWord.substr(0, static_cast<size_t>(step))));
-    os::textFieldSetTextColor(ob.demoTypedLabel, kSecondary);
-    os::viewSetAlphaValue(ob.demoArrowLabel, 0);
-    os::viewSetAlphaValue(ob.demoResultLabel, 0);
-  } else if (step == wordLength + 1) {
-    os::animationGroup(0.25, [&] { os::viewAnimatorSetAlphaValue(ob.demoArrowLabel, 1.0); });
-  } else if (step == wordLength + 2) {
-    os::textFieldSetStringValue(ob.demoResultLabel, kDemoResult);
-    os::animationGroup(0.3, [&] { os::viewAnimatorSetAlphaValue(ob.demoResultLabel, 1.0); });
-  }
-  // The remaining steps hold the finished correction.
-}
-
-namespace {
 
 // The queued work of the three entry points.
 void presentOnboardingWindow() {
@@ -286,32 +319,6 @@ void closeOnboardingNow() {
   if (os::Window* window = shellUi().onboarding.onboardingWindow) os::windowClose(window);
 }
 
-// Runs the button's work; a failure is logged with the format and goes no
-// further, so the window keeps its state.
-template <class F>
-void guarded(std::string_view panicFormat, F&& work) {
-  try {
-    work();
-  } catch (const std::exception& e) {
-    logf(panicFormat, e.what());
-  } catch (...) {
-    logf(panicFormat, "unknown failure");
-  }
-}
-
-// Asks for the Accessibility permission and opens its settings pane; the
-// hook starts later, when the Accessibility watcher sees the grant.
-void goOnboardingGrant() {
-  guarded("PANIC in goOnboardingGrant: %v", [] {
-    promptAccessibility();
-    openWithDefaultApp(kAccessibilityPaneURL);
-  });
-}
-
-void goOnboardingFinish() {
-  guarded("PANIC in goOnboardingFinish: %v", [] { closeOnboardingWindow(); });
-}
-
 }  // namespace
 
 void showOnboardingWindow() {
@@ -324,14 +331,6 @@ void showOnboardingReady() {
 
 void closeOnboardingWindow() {
   os::dispatchAsyncMain([] { closeOnboardingNow(); });
-}
-
-void primaryAction() {
-  if (os::buttonTitle(shellUi().onboarding.primaryButton) == kFinishTitle) {
-    goOnboardingFinish();
-  } else {
-    goOnboardingGrant();
-  }
 }
 
 }  // namespace vyx::ui

@@ -4,22 +4,15 @@
 // runs it switches to a ready state whose button closes it. A failure
 // inside the button's work is logged and never reaches the window.
 //
-// Threads: showOnboardingWindow, showOnboardingReady and
-// closeOnboardingWindow from any thread (they only queue work on the main
-// queue); everything else on the main thread.
+// Threads: any thread; they only queue work on the main queue, where the
+// window, its demonstration timer and its button live.
 #pragma once
 
 namespace vyx::ui {
 
 void showOnboardingWindow();
 void showOnboardingReady();
+// What the ready state's button does; the tests also close it directly.
 void closeOnboardingWindow();
-
-// Places the column from the top down after the texts changed.
-void layoutOnboarding();
-// One step of the demonstration (the timer's action).
-void advanceDemo();
-// The button: "Начать" finishes, anything else asks for the permission.
-void primaryAction();
 
 }  // namespace vyx::ui

@@ -2,9 +2,12 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <utility>
 
+#include "log/error.h"
 #include "log/logger.h"
 #include "os/application.h"
 #include "os/handle.h"
@@ -34,12 +37,15 @@ int trayState() {
   return trayEnabledFlag.load() == 1 ? 1 : 0;
 }
 
-}  // namespace
+struct PausedApp {
+  std::string bundleID;
+  bool added = false;          // false: an entry already covered it
+  std::optional<Error> error;  // the exclusion still holds in memory after a failed save
+};
 
-bool isTrayEnabled() {
-  return trayEnabledFlag.load() == 1;
-}
-
+// Excludes the frontmost application in the App's settings and saves them,
+// whether or not it was newly added. An unknown application and the program
+// itself are refused, and nothing is written.
 PausedApp pauseFrontmostApp(App* app) {
   PausedApp out;
   // The App holds its settings by reference, so "config is not initialized"
@@ -122,14 +128,12 @@ void goTrayPauseForApp() {
   }
 }
 
-void goTrayQuit() {
+[[noreturn]] void goTrayQuit() {
   logLine("Quit from tray");
   ui::removeTray();
   runBeforeExitHook();
   exitProcess(0);
 }
-
-namespace {
 
 Status openCustomDict() {
   const Result<std::string> path = customDictPath();
@@ -147,6 +151,10 @@ void goTrayOpenDictionary() {
 }
 
 }  // namespace
+
+bool isTrayEnabled() {
+  return trayEnabledFlag.load() == 1;
+}
 
 ui::TrayHandlers trayHandlers() {
   return ui::TrayHandlers{
@@ -240,40 +248,6 @@ std::unique_ptr<os::Target> makeTrayDelegate() {
   return delegate;
 }
 
-}  // namespace
-
-void setTrayHandlers(TrayHandlers handlers) {
-  shellUi().tray.handlers = std::move(handlers);
-}
-
-void ensureApp() {
-  const os::AutoreleasePool pool;
-  os::applicationSetActivationPolicy(os::ActivationPolicy::accessory);
-  buildMainMenu();
-  TrayUi& tray = shellUi().tray;
-  if (!tray.trayDelegate) tray.trayDelegate = makeTrayDelegate();
-  tray.statusItem = os::statusBarCreateItem(os::kVariableStatusItemLength);
-  os::statusItemSetFont(tray.statusItem, os::Font{.size = 14.0});
-  os::statusItemSetTitle(tray.statusItem, kIconWaiting);
-  rebuildTrayMenu(1, 0);
-}
-
-void runNSApp() {
-  os::applicationRun();
-}
-
-void updateTrayState(int enabled, int hookActive) {
-  os::dispatchAsyncMain([enabled, hookActive] { applyTrayState(enabled, hookActive); });
-}
-
-void applyTrayState(int enabled, int hookActive) {
-  const os::AutoreleasePool pool;
-  if (os::StatusItem* item = shellUi().tray.statusItem) {
-    os::statusItemSetTitle(item, trayTitle(enabled, hookActive));
-  }
-  rebuildTrayMenu(enabled, hookActive);
-}
-
 void rebuildTrayMenu(int enabled, int hookActive) {
   const os::AutoreleasePool pool;
   TrayUi& tray = shellUi().tray;
@@ -307,6 +281,40 @@ void rebuildTrayMenu(int enabled, int hookActive) {
   os::menuAddSeparator(menu);
   add("Выйти", "quitAction:", "q");
   if (tray.statusItem != nullptr) os::statusItemSetMenu(tray.statusItem, menu);
+}
+
+void applyTrayState(int enabled, int hookActive) {
+  const os::AutoreleasePool pool;
+  if (os::StatusItem* item = shellUi().tray.statusItem) {
+    os::statusItemSetTitle(item, trayTitle(enabled, hookActive));
+  }
+  rebuildTrayMenu(enabled, hookActive);
+}
+
+}  // namespace
+
+void setTrayHandlers(TrayHandlers handlers) {
+  shellUi().tray.handlers = std::move(handlers);
+}
+
+void ensureApp() {
+  const os::AutoreleasePool pool;
+  os::applicationSetActivationPolicy(os::ActivationPolicy::accessory);
+  buildMainMenu();
+  TrayUi& tray = shellUi().tray;
+  if (!tray.trayDelegate) tray.trayDelegate = makeTrayDelegate();
+  tray.statusItem = os::statusBarCreateItem(os::kVariableStatusItemLength);
+  os::statusItemSetFont(tray.statusItem, os::Font{.size = 14.0});
+  os::statusItemSetTitle(tray.statusItem, kIconWaiting);
+  rebuildTrayMenu(1, 0);
+}
+
+void runNSApp() {
+  os::applicationRun();
+}
+
+void updateTrayState(int enabled, int hookActive) {
+  os::dispatchAsyncMain([enabled, hookActive] { applyTrayState(enabled, hookActive); });
 }
 
 void removeTray() {

@@ -4,53 +4,29 @@
 // and the menu switch, which the pipeline consults before every correction,
 // with the handlers the items call.
 //
-// Threads: setTrayHandlers, ensureApp, runNSApp, applyTrayState and
-// rebuildTrayMenu on the main thread. The handlers run on the main thread,
-// synchronously inside the menu's action; they reach the person only through
-// alerts and the menu only through updateTrayState. updateTrayState and
-// removeTray from any thread: they only copy their arguments into work
-// queued on the main queue and return, so a thread holding a lock may call
-// them; called on the main thread, the work runs after the current action.
-// trayEnabledFlag is written by the main thread and read by the pipeline's
-// threads.
+// Threads: setTrayHandlers, ensureApp and runNSApp on the main thread. The handlers run on the main
+// thread, synchronously inside the menu's action; they reach the person only through alerts and the
+// menu only through updateTrayState. updateTrayState and removeTray from any thread: they only copy
+// their arguments into work queued on the main queue and return, so a thread holding a lock may
+// call them; called on the main thread, the work runs after the current action. trayEnabledFlag is
+// written by the main thread and read by the pipeline's threads.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
-#include <optional>
-#include <string>
 
-#include "log/error.h"
 #include "shell/ui_globals.h"
 
 namespace vyx {
-
-class App;
 
 // 1: corrections on (every launch starts so), 0: paused. In memory only.
 extern std::atomic<int32_t> trayEnabledFlag;
 
 [[nodiscard]] bool isTrayEnabled();
 
-struct PausedApp {
-  std::string bundleID;
-  bool added = false;          // false: an entry already covered it
-  std::optional<Error> error;  // the exclusion still holds in memory after a failed save
-};
-
-// Excludes the frontmost application in the App's settings and saves them,
-// whether or not it was newly added. An unknown application and the program
-// itself are refused, and nothing is written.
-[[nodiscard]] PausedApp pauseFrontmostApp(App* app);
-
-void goTrayToggle();
-void goTrayOpenAccessibility();
-void goTrayCheckPermission();
-void goTrayPauseForApp();
-// Does not return: the process ends with status 0.
-[[noreturn]] void goTrayQuit();
-
-// The five handlers, for ui::setTrayHandlers.
+// The five handlers, for ui::setTrayHandlers: the switch, the two
+// permission items, not correcting the frontmost application (saved in the
+// settings), and quitting, which ends the process with status 0.
 [[nodiscard]] ui::TrayHandlers trayHandlers();
 
 }  // namespace vyx
@@ -67,8 +43,6 @@ void ensureApp();
 void runNSApp();
 
 void updateTrayState(int enabled, int hookActive);
-void applyTrayState(int enabled, int hookActive);
-void rebuildTrayMenu(int enabled, int hookActive);
 void removeTray();
 
 }  // namespace vyx::ui

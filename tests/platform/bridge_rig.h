@@ -109,7 +109,7 @@ class BridgeRig final {
         en(mustLoad("en", "hello\nworld\nhouse\nword\nwork\n")),
         detector(ru, en),
         tracker(nullptr) {
-    vyxSetMouseGate(0);
+    setMouseGateState(false);
     app = newApp(cfg, nullptr, detector, &tracker, std::move(ops), systemClock(), &undo);
     setTrayApp(app.get());
     App* a = app.get();
