@@ -76,7 +76,7 @@ TEST(EventTap, CallbackPassesDropsModifiesOrReplacesAndSeesTheMarker) {
       return e;
     }
     if (text == u"q") {
-      Event* other = eventCreateKeyboardEvent(nullptr, 12, true);
+      Event* other = eventCreateKeyboardEvent(nullptr, key::kQ, true);
       eventKeyboardSetUnicodeString(other, 2, u"QQ");
       return other;  // the system takes it over
     }
@@ -85,7 +85,7 @@ TEST(EventTap, CallbackPassesDropsModifiesOrReplacesAndSeesTheMarker) {
   desktop.typeAsPerson("axqz", kFast);
   // The program's own post, marked, passes the tap like the person's keys.
   auto source = adopt(eventSourceCreate(kEventSourceStatePrivate));
-  auto mine = adopt(eventCreateKeyboardEvent(source.get(), 0, true));
+  auto mine = adopt(eventCreateKeyboardEvent(source.get(), key::kA, true));
   eventKeyboardSetUnicodeString(mine.get(), 1, u"m");
   eventSetIntegerValueField(mine.get(), kEventSourceUserData, kMarker);
   eventPost(kHIDEventTap, mine.get());
@@ -151,26 +151,26 @@ TEST(EventTap, SlowCallbackGetsItsTapDisabledAndIsToldOnceFree) {
         if (eventText(e) == u"a") {
           while (hold) std::this_thread::sleep_for(std::chrono::milliseconds(1));
           // The late answer is ignored; the event it returns must not leak.
-          return eventCreateKeyboardEvent(nullptr, 7, true);
+          return eventCreateKeyboardEvent(nullptr, key::kX, true);
         }
         return e;
       },
       eventMaskBit(kEventKeyDown));
   self = tap.tap();
-  desktop.press(0);
+  desktop.press(key::kA);
   // The event goes on without the tap, which the system turns off.
   ASSERT_TRUE(eventually([&] { return desktop.text(kApp) == "a"; }));
   desktop.setTapTimeout(std::chrono::seconds(10));
   ASSERT_EQ(desktop.taps().size(), 1U);
   EXPECT_FALSE(desktop.taps()[0].enabled);
   EXPECT_EQ(desktop.taps()[0].timeouts, 1U);
-  desktop.press(1);  // passes the disabled tap unseen
+  desktop.press(key::kS);  // passes the disabled tap unseen
   ASSERT_TRUE(eventually([&] { return desktop.text(kApp) == "as"; }));
   hold = false;
   ASSERT_TRUE(idle(desktop));
   EXPECT_EQ(log.types(), (std::vector<EventType>{kEventKeyDown, kEventTapDisabledByTimeout}));
   EXPECT_TRUE(desktop.taps()[0].enabled);
-  desktop.press(2);
+  desktop.press(key::kD);
   ASSERT_TRUE(idle(desktop));
   EXPECT_EQ(log.types().size(), 3U);
   EXPECT_EQ(desktop.text(kApp), "asd");
@@ -184,17 +184,17 @@ TEST(EventTap, UserInputDisablesTheTapUntilEnabledAgain) {
     log.add(type);
     return type == kEventKeyDown ? nullptr : e;  // swallows every key
   });
-  desktop.press(0);
+  desktop.press(key::kA);
   ASSERT_TRUE(idle(desktop));
   desktop.disableTapsByUserInput();
-  desktop.press(1);
+  desktop.press(key::kS);
   ASSERT_TRUE(idle(desktop));
   EXPECT_EQ(desktop.text(kApp), "s");
   EXPECT_FALSE(desktop.taps()[0].enabled);
   const auto types = log.types();
   EXPECT_NE(std::find(types.begin(), types.end(), kEventTapDisabledByUserInput), types.end());
   eventTapEnable(tap.tap(), true);
-  desktop.press(2);
+  desktop.press(key::kD);
   ASSERT_TRUE(idle(desktop));
   EXPECT_EQ(desktop.text(kApp), "s");
 }
@@ -217,7 +217,7 @@ TEST(EventTap, CreationNeedsTrustAndTheTapStartsDisabled) {
     EXPECT_EQ(tap != nullptr, c.created);
     if (tap == nullptr) continue;
     EXPECT_FALSE(eventTapIsEnabled(tap));
-    desktop.press(0);  // a disabled tap drops nothing
+    desktop.press(key::kA);  // a disabled tap drops nothing
     ASSERT_TRUE(idle(desktop));
     EXPECT_EQ(desktop.text(kApp), "a");
   }
@@ -250,19 +250,18 @@ TEST(EventTap, ProgramEventsAreCopiedPostedAndCountedUntilReleased) {
 // application, each stamped when it was queued and when it arrived; an event
 // a callback answers with in another's place keeps that one's post time.
 TEST(EventTap, RecordsTellWhoQueuedWhatAndWhenItArrived) {
-  constexpr uint16_t kQ = 12;
   Desktop desktop(trustedOptions());
   TapThread tap([&](EventType type, Event* e) -> Event* {
     if (type != kEventKeyDown || eventText(e) != u"q") return e;
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    Event* other = eventCreateKeyboardEvent(nullptr, 12, true);
+    Event* other = eventCreateKeyboardEvent(nullptr, key::kQ, true);
     eventKeyboardSetUnicodeString(other, 1, u"Q");
     return other;
   });
-  desktop.press(kQ);
+  desktop.press(key::kQ);
   desktop.selectInputSource("com.apple.keylayout.Russian");
-  desktop.press(kQ);
-  auto mine = adopt(eventCreateKeyboardEvent(nullptr, 0, true));
+  desktop.press(key::kQ);
+  auto mine = adopt(eventCreateKeyboardEvent(nullptr, key::kA, true));
   eventSetIntegerValueField(mine.get(), kEventSourceUserData, kMarker);
   eventPost(kHIDEventTap, mine.get());
   ASSERT_TRUE(idle(desktop));
@@ -299,7 +298,7 @@ TEST(EventTapDeathTest, ReleasingTwiceOrUsingAReleasedEventAborts) {
   EXPECT_DEATH(
       {
         Desktop desktop;
-        Event* e = eventCreateKeyboardEvent(nullptr, 0, true);
+        Event* e = eventCreateKeyboardEvent(nullptr, key::kA, true);
         release(e);
         release(e);
       },
@@ -307,7 +306,7 @@ TEST(EventTapDeathTest, ReleasingTwiceOrUsingAReleasedEventAborts) {
   EXPECT_DEATH(
       {
         Desktop desktop;
-        Event* e = eventCreateKeyboardEvent(nullptr, 0, true);
+        Event* e = eventCreateKeyboardEvent(nullptr, key::kA, true);
         release(e);
         (void)eventGetType(e);
       },
@@ -343,7 +342,7 @@ TEST(EventTap, DestroyingTheDesktopEndsARunningLoop) {
     const auto taps = desktop->taps();
     return !taps.empty() && taps[0].enabled;
   }));
-  desktop->press(0);
+  desktop->press(key::kA);
   EXPECT_TRUE(eventually([&] { return served.load(); }));
   desktop.reset();
   // Were the loop still running, this would wait for ever.

@@ -7,6 +7,7 @@
 
 #include "os/sim/desktop.h"
 #include "os/sim/key_codes.h"
+#include "support/device_bits.h"
 
 namespace vyx::os::sim {
 namespace {
@@ -26,16 +27,16 @@ struct KeyTextCase {
 
 TEST(Keyboard, KeyTextPerLayoutAndModifier) {
   const std::vector<KeyTextCase> cases = {
-      {KeyLayout::us, 0, 0, u"a"},
-      {KeyLayout::us, 0, kShift, u"A"},
-      {KeyLayout::us, 0, kCaps, u"A"},
-      {KeyLayout::us, 0, kCaps | kShift, u"A"},
-      {KeyLayout::us, 18, kCaps, u"1"},
-      {KeyLayout::us, 18, kShift, u"!"},
-      {KeyLayout::us, 8, kCmd, u"c"},
-      {KeyLayout::us, 8, kCmd | kShift, u"C"},
-      {KeyLayout::us, 0, kCtrl, u"\x01"},
-      {KeyLayout::us, 0, kOpt, u""},
+      {KeyLayout::us, key::kA, 0, u"a"},
+      {KeyLayout::us, key::kA, kShift, u"A"},
+      {KeyLayout::us, key::kA, kCaps, u"A"},
+      {KeyLayout::us, key::kA, kCaps | kShift, u"A"},
+      {KeyLayout::us, key::k1, kCaps, u"1"},
+      {KeyLayout::us, key::k1, kShift, u"!"},
+      {KeyLayout::us, key::kC, kCmd, u"c"},
+      {KeyLayout::us, key::kC, kCmd | kShift, u"C"},
+      {KeyLayout::us, key::kA, kCtrl, u"\x01"},
+      {KeyLayout::us, key::kA, kOpt, u""},
       {KeyLayout::us, key::kShift, kShift, u""},
       {KeyLayout::us, key::kReturn, 0, u"\r"},
       {KeyLayout::us, key::kKeypadEnter, 0, u"\x03"},
@@ -52,41 +53,41 @@ TEST(Keyboard, KeyTextPerLayoutAndModifier) {
       {KeyLayout::us, key::kUp, 0, u"\x1e"},
       {KeyLayout::us, key::kDown, 0, u"\x1f"},
       {KeyLayout::us, key::kF1, 0, u"\x10"},
-      {KeyLayout::us, 87, 0, u"5"},  // keypad 5
-      {KeyLayout::russianMac, 0, 0, u"ф"},
-      {KeyLayout::russianMac, 0, kShift, u"Ф"},
-      {KeyLayout::russianMac, 0, kCaps, u"Ф"},
-      {KeyLayout::russianMac, 20, kCaps, u"3"},
-      {KeyLayout::russianMac, 8, kCmd, u"с"},
-      {KeyLayout::russianMac, 8, kCtrl, u"\x03"},
-      {KeyLayout::russianMac, 50, 0, u"]"},
-      {KeyLayout::russianMac, 50, kShift, u"["},
-      {KeyLayout::russianMac, 42, 0, u"ё"},
-      {KeyLayout::russianMac, 42, kCaps, u"Ё"},
-      {KeyLayout::russianMac, 44, 0, u"/"},
-      {KeyLayout::russianMac, 44, kShift, u"?"},
-      {KeyLayout::russianMac, 19, kShift, u"\""},
-      {KeyLayout::russianMac, 20, kShift, u"№"},
-      {KeyLayout::russianMac, 21, kShift, u"%"},
-      {KeyLayout::russianMac, 23, kShift, u":"},
-      {KeyLayout::russianMac, 22, kShift, u","},
-      {KeyLayout::russianMac, 26, kShift, u"."},
-      {KeyLayout::russianMac, 28, kShift, u";"},
-      {KeyLayout::russianMac, 43, 0, u"б"},
-      {KeyLayout::russianMac, 47, 0, u"ю"},
+      {KeyLayout::us, key::kKeypad5, 0, u"5"},
+      {KeyLayout::russianMac, key::kA, 0, u"ф"},
+      {KeyLayout::russianMac, key::kA, kShift, u"Ф"},
+      {KeyLayout::russianMac, key::kA, kCaps, u"Ф"},
+      {KeyLayout::russianMac, key::k3, kCaps, u"3"},
+      {KeyLayout::russianMac, key::kC, kCmd, u"с"},
+      {KeyLayout::russianMac, key::kC, kCtrl, u"\x03"},
+      {KeyLayout::russianMac, key::kGrave, 0, u"]"},
+      {KeyLayout::russianMac, key::kGrave, kShift, u"["},
+      {KeyLayout::russianMac, key::kBackslash, 0, u"ё"},
+      {KeyLayout::russianMac, key::kBackslash, kCaps, u"Ё"},
+      {KeyLayout::russianMac, key::kSlash, 0, u"/"},
+      {KeyLayout::russianMac, key::kSlash, kShift, u"?"},
+      {KeyLayout::russianMac, key::k2, kShift, u"\""},
+      {KeyLayout::russianMac, key::k3, kShift, u"№"},
+      {KeyLayout::russianMac, key::k4, kShift, u"%"},
+      {KeyLayout::russianMac, key::k5, kShift, u":"},
+      {KeyLayout::russianMac, key::k6, kShift, u","},
+      {KeyLayout::russianMac, key::k7, kShift, u"."},
+      {KeyLayout::russianMac, key::k8, kShift, u";"},
+      {KeyLayout::russianMac, key::kComma, 0, u"б"},
+      {KeyLayout::russianMac, key::kPeriod, 0, u"ю"},
       {KeyLayout::russianMac, key::kReturn, 0, u"\r"},
-      {KeyLayout::russianPC, 50, 0, u"ё"},
-      {KeyLayout::russianPC, 44, 0, u"."},
-      {KeyLayout::russianPC, 44, kShift, u","},
-      {KeyLayout::russianPC, 26, kShift, u"?"},
-      {KeyLayout::russianPC, 42, kShift, u"/"},
-      {KeyLayout::german, 16, 0, u"z"},
-      {KeyLayout::german, 6, kShift, u"Y"},
-      {KeyLayout::german, 16, kCtrl, u"\x1a"},
-      {KeyLayout::german, 20, kShift, u"§"},
-      {KeyLayout::german, 27, kCaps, u"ß"},
-      {KeyLayout::german, 41, kCaps, u"Ö"},
-      {KeyLayout::none, 0, 0, u""},
+      {KeyLayout::russianPC, key::kGrave, 0, u"ё"},
+      {KeyLayout::russianPC, key::kSlash, 0, u"."},
+      {KeyLayout::russianPC, key::kSlash, kShift, u","},
+      {KeyLayout::russianPC, key::k7, kShift, u"?"},
+      {KeyLayout::russianPC, key::kBackslash, kShift, u"/"},
+      {KeyLayout::german, key::kY, 0, u"z"},
+      {KeyLayout::german, key::kZ, kShift, u"Y"},
+      {KeyLayout::german, key::kY, kCtrl, u"\x1a"},
+      {KeyLayout::german, key::k3, kShift, u"§"},
+      {KeyLayout::german, key::kMinus, kCaps, u"ß"},
+      {KeyLayout::german, key::kSemicolon, kCaps, u"Ö"},
+      {KeyLayout::none, key::kA, 0, u""},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Desktop::keyText(c.layout, c.keycode, c.modifiers), c.text)
@@ -113,7 +114,7 @@ TEST(Keyboard, KeyForFindsAKeyGivingEachCharacter) {
     EXPECT_GE(found, 90) << "layout " << int(layout);
   }
   EXPECT_FALSE(Desktop::keyFor(KeyLayout::us, U'й'));
-  EXPECT_EQ(Desktop::keyFor(KeyLayout::russianMac, U'№'), std::pair(uint16_t{20}, kShift));
+  EXPECT_EQ(Desktop::keyFor(KeyLayout::russianMac, U'№'), std::pair(key::k3, kShift));
   EXPECT_EQ(Desktop::keyFor(KeyLayout::us, U'\n'), std::pair(key::kReturn, Modifiers{0}));
 }
 
@@ -144,25 +145,36 @@ struct PressCase {
 };
 
 TEST(Keyboard, PressesMakeFlagsChangedAndKeyEventsWithDeviceBits) {
+  using vyx::testing::kLeftCommandBit;
+  using vyx::testing::kLeftControlBit;
+  using vyx::testing::kLeftShiftBit;
+  using vyx::testing::kRightOptionBit;
+  using vyx::testing::kRightShiftBit;
+  constexpr EventFlags kNC = kEventFlagMaskNonCoalesced;
+  constexpr EventFlags kFn = kEventFlagMaskSecondaryFn;
+  constexpr EventFlags kPad = kEventFlagMaskNumericPad;
+  constexpr EventFlags kLeftShift = kShift | kLeftShiftBit | kNC;
+  constexpr EventFlags kRightShift = kShift | kRightShiftBit | kNC;
+  constexpr EventFlags kLeftCmd = kCmd | kLeftCommandBit | kNC;
   const std::vector<PressCase> cases = {
       {"shift chord",
-       [](Desktop& d) { d.press(0, kShift); },
-       {{kFlags, 56, 0x20102, u""},
-        {kDown, 0, 0x20102, u"A"},
-        {kUp, 0, 0x20102, u"A"},
-        {kFlags, 56, 0x100, u""}}},
+       [](Desktop& d) { d.press(key::kA, kShift); },
+       {{kFlags, key::kShift, kLeftShift, u""},
+        {kDown, key::kA, kLeftShift, u"A"},
+        {kUp, key::kA, kLeftShift, u"A"},
+        {kFlags, key::kShift, kNC, u""}}},
       {"right shift by its device bit",
-       [](Desktop& d) { d.press(0, kShift | 0x4); },
-       {{kFlags, 60, 0x20104, u""},
-        {kDown, 0, 0x20104, u"A"},
-        {kUp, 0, 0x20104, u"A"},
-        {kFlags, 60, 0x100, u""}}},
+       [](Desktop& d) { d.press(key::kA, kShift | kRightShiftBit); },
+       {{kFlags, key::kRightShift, kRightShift, u""},
+        {kDown, key::kA, kRightShift, u"A"},
+        {kUp, key::kA, kRightShift, u"A"},
+        {kFlags, key::kRightShift, kNC, u""}}},
       {"command chord",
-       [](Desktop& d) { d.press(8, kCmd); },
-       {{kFlags, 55, 0x100108, u""},
-        {kDown, 8, 0x100108, u"c"},
-        {kUp, 8, 0x100108, u"c"},
-        {kFlags, 55, 0x100, u""}}},
+       [](Desktop& d) { d.press(key::kC, kCmd); },
+       {{kFlags, key::kCommand, kLeftCmd, u""},
+        {kDown, key::kC, kLeftCmd, u"c"},
+        {kUp, key::kC, kLeftCmd, u"c"},
+        {kFlags, key::kCommand, kNC, u""}}},
       {"both shifts overlapping",
        [](Desktop& d) {
          d.keyDown(key::kShift);
@@ -170,41 +182,41 @@ TEST(Keyboard, PressesMakeFlagsChangedAndKeyEventsWithDeviceBits) {
          d.keyUp(key::kShift);
          d.keyUp(key::kRightShift);
        },
-       {{kFlags, 56, 0x20102, u""},
-        {kFlags, 60, 0x20106, u""},
-        {kFlags, 56, 0x20104, u""},
-        {kFlags, 60, 0x100, u""}}},
+       {{kFlags, key::kShift, kLeftShift, u""},
+        {kFlags, key::kRightShift, kLeftShift | kRightShiftBit, u""},
+        {kFlags, key::kShift, kRightShift, u""},
+        {kFlags, key::kRightShift, kNC, u""}}},
       {"option and control alone",
        [](Desktop& d) {
          d.tapModifier(key::kRightOption);
          d.tapModifier(key::kControl);
        },
-       {{kFlags, 61, 0x80140, u""},
-        {kFlags, 61, 0x100, u""},
-        {kFlags, 59, 0x40101, u""},
-        {kFlags, 59, 0x100, u""}}},
+       {{kFlags, key::kRightOption, kOpt | kRightOptionBit | kNC, u""},
+        {kFlags, key::kRightOption, kNC, u""},
+        {kFlags, key::kControl, kCtrl | kLeftControlBit | kNC, u""},
+        {kFlags, key::kControl, kNC, u""}}},
       {"caps lock",
        [](Desktop& d) {
          d.setCapsLock(true);
-         d.press(0);
+         d.press(key::kA);
          d.setCapsLock(false);
        },
-       {{kFlags, 57, 0x10100, u""},
-        {kDown, 0, 0x10100, u"A"},
-        {kUp, 0, 0x10100, u"A"},
-        {kFlags, 57, 0x100, u""}}},
+       {{kFlags, key::kCapsLock, kCaps | kNC, u""},
+        {kDown, key::kA, kCaps | kNC, u"A"},
+        {kUp, key::kA, kCaps | kNC, u"A"},
+        {kFlags, key::kCapsLock, kNC, u""}}},
       {"shift arrow",
        [](Desktop& d) { d.press(key::kLeft, kShift); },
-       {{kFlags, 56, 0x20102, u""},
-        {kDown, 123, 0xA20102, u"\x1c"},
-        {kUp, 123, 0xA20102, u"\x1c"},
-        {kFlags, 56, 0x100, u""}}},
+       {{kFlags, key::kShift, kLeftShift, u""},
+        {kDown, key::kLeft, kFn | kPad | kLeftShift, u"\x1c"},
+        {kUp, key::kLeft, kFn | kPad | kLeftShift, u"\x1c"},
+        {kFlags, key::kShift, kNC, u""}}},
       {"navigation and keypad keys",
        [](Desktop& d) {
          d.keyDown(key::kHome);
          d.keyDown(key::kKeypadEnter);
        },
-       {{kDown, 115, 0x800100, u"\x01"}, {kDown, 76, 0x200100, u"\x03"}}},
+       {{kDown, key::kHome, kFn | kNC, u"\x01"}, {kDown, key::kKeypadEnter, kPad | kNC, u"\x03"}}},
   };
   for (const auto& c : cases) {
     Desktop desktop;
@@ -239,10 +251,10 @@ TEST(Keyboard, FunctionKeyTextModeGivesTheAppKitRange) {
 // The person's keys follow the source selected at the moment of each press.
 TEST(Keyboard, TextFollowsTheSourceSelectedAtThePress) {
   Desktop desktop;
-  desktop.press(0);
+  desktop.press(key::kA);
   desktop.selectInputSource("com.apple.keylayout.Russian");
-  desktop.press(0);
-  desktop.press(8, kCmd);  // a chord's text under Russian, without inserting
+  desktop.press(key::kA);
+  desktop.press(key::kC, kCmd);  // a chord's text under Russian, without inserting
   ASSERT_TRUE(desktop.waitIdle(std::chrono::seconds(10), std::chrono::milliseconds(0)));
   EXPECT_EQ(desktop.text("com.apple.TextEdit"), "aф");
   EXPECT_EQ(seen(desktop)[6].text, u"с");

@@ -12,6 +12,7 @@
 #include "os/main_queue.h"
 #include "os/pasteboard.h"
 #include "os/sim/desktop.h"
+#include "os/sim/key_codes.h"
 #include "os/workspace.h"
 
 namespace vyx::os::sim {
@@ -179,7 +180,7 @@ TEST(InputSources, ListPropertiesAndSelection) {
     EXPECT_EQ(std::get<std::string>(tisGetInputSourceProperty(current, kTISPropertyInputSourceID)),
               "com.apple.keylayout.Russian");
   });
-  desktop.press(0);  // the person's keyboard follows the selection
+  desktop.press(key::kA);  // the person's keyboard follows the selection
   ASSERT_TRUE(desktop.waitIdle(std::chrono::seconds(10), std::chrono::milliseconds(0)));
   EXPECT_EQ(desktop.text("com.apple.TextEdit"), "ф");
 

@@ -93,7 +93,7 @@ TEST(TextField, KeysEditLikeAMacTextField) {
        {"abc", 1, 1, 0},
        [](Desktop& d) {
          d.press(key::kA, kCmd);
-         d.press(7);  // x
+         d.press(key::kX);
        },
        {"x", 1, 1, 0}},
       {"copy, then paste after the selection",
@@ -109,21 +109,21 @@ TEST(TextField, KeysEditLikeAMacTextField) {
       {"paste over a selection", {"abcd", 1, 1, 2}, keys({{key::kV, kCmd}}), {"aclipd", 5, 5, 0}},
       {"control, option and other command chords insert nothing",
        {"ab", 2, 2, 0},
-       keys({{0, kCtrl}, {0, kOpt}, {1, kCmd}, {key::kV, kCmd | kShift}}),
+       keys({{key::kA, kCtrl}, {key::kA, kOpt}, {key::kS, kCmd}, {key::kV, kCmd | kShift}}),
        {"ab", 2, 2, 0}},
       {"the event's text, not its key code",
        {"", 0, 0, 0},
        [](Desktop& d) {
-         d.postKeyEvent(true, 0, 0, u"д", 0);
-         d.postKeyEvent(true, 0, 0, u"\x01", 0);  // a control character types nothing
-         d.postKeyEvent(false, 1, 0, u"s", 0);    // nor does a key-up
+         d.postKeyEvent(true, key::kA, 0, u"д", 0);
+         d.postKeyEvent(true, key::kA, 0, u"\x01", 0);  // a control character types nothing
+         d.postKeyEvent(false, key::kS, 0, u"s", 0);    // nor does a key-up
        },
        {"д", 1, 1, 0}},
       {"click and drag",
        {"hello", 5, 5, 0},
        [](Desktop& d) {
          d.clickAtCaret(2);
-         d.press(7);
+         d.press(key::kX);
          d.drag({10, 0}, {40, 0});
        },
        {"hexllo", 4, 1, 3}},

@@ -8,6 +8,7 @@
 
 #include "os/main_queue.h"
 #include "os/sim/desktop.h"
+#include "os/sim/key_codes.h"
 #include "support/tap_thread.h"
 
 namespace vyx::os::sim {
@@ -71,7 +72,7 @@ TEST(WaitIdle, WaitsForTheProgramTheTapAndTheMainQueue) {
         return e;
       },
       eventMaskBit(kEventKeyDown));
-  desktop.press(0);
+  desktop.press(key::kA);
   EXPECT_FALSE(desktop.waitIdle(briefly, zero));
   holdTap = false;
   EXPECT_TRUE(desktop.waitIdle(long_, zero));
@@ -85,7 +86,7 @@ TEST(WaitIdle, WaitsForTheProgramTheTapAndTheMainQueue) {
   EXPECT_TRUE(desktop.waitIdle(long_, zero));
 
   // Quiet means nothing posted for the whole period.
-  desktop.press(1);
+  desktop.press(key::kS);
   EXPECT_FALSE(desktop.waitIdle(briefly, std::chrono::hours(1)));
   EXPECT_TRUE(desktop.waitIdle(long_, zero));
   EXPECT_EQ(desktop.text(kApp), "as");

@@ -14,6 +14,11 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// Keys of the person's keyboard that the program has no name for.
+constexpr uint16_t kKeyA = 0;
+constexpr uint16_t kKeySection = 10;  // § and ±, on ISO keyboards
+constexpr uint16_t kKey2 = 19;
+
 // The fix of "ghbdtn" ended by a space, as the key path queues it.
 replacementJob ghbdtnSpaceFix() {
   replacementJob job;
@@ -75,7 +80,7 @@ TEST(AppTyping, ACapitalsKeyThatBeginsAWordIsReadWithIt) {
   // The quotation mark of the Russian layout's digit row opens a quote.
   PipelineRig rig;
   rig.screen.russianLayout = true;
-  rig.press(19, U'"', kFlagShift);
+  rig.press(kKey2, U'"', kFlagShift);
   rig.type("то ");
   ASSERT_TRUE(rig.idle());
   EXPECT_EQ(rig.screen.text(), "\"то ");
@@ -106,7 +111,7 @@ TEST(AppTyping, KeypadEnterWithItsEnterCharacterEndsTheWordLikeReturn) {
 TEST(AppTyping, HalfOfASurrogatePairIsNeverTypedBack) {
   PipelineRig rig;
   rig.type("ghbdtn");
-  EXPECT_FALSE(rig.app->onKeyEvent(10, 0xD83D, 0));  // the key passes untouched
+  EXPECT_FALSE(rig.app->onKeyEvent(kKeySection, 0xD83D, 0));  // the key passes untouched
   ASSERT_TRUE(rig.idle());
   EXPECT_TRUE(rig.screen.journal().empty());
 }
@@ -262,7 +267,7 @@ TEST(AppHeldInput, FailingMouseReleaseIsCaughtAndReplayGoesOn) {
   ASSERT_TRUE(app->enqueueReplacement(replacementJob{}));
   ASSERT_TRUE(rig.screen.waitReplaceEntered());
   EXPECT_TRUE(app->onMouseEvent(5, kMouseLeftDown));
-  EXPECT_TRUE(app->onKeyEvent(0, U'a', 0));
+  EXPECT_TRUE(app->onKeyEvent(kKeyA, U'a', 0));
   rig.screen.holdReplace(false);
   for (int i = 0; i < 4000 && app->isBusy(); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -383,10 +388,10 @@ TEST(AppQueue, BoundaryOfATypedFixSurvivesAnInvalidationWhileTyping) {
     const char* expected;
     int enters;
   };
-  for (const Case& c :
-       {Case{49, U' ', 0, false, "привет ", 0}, Case{kKeyReturn, 13, 0, false, "привет\n", 1},
-        Case{kKeyKeypadEnter, 3, kFlagShift, false, "привет\n", 1},
-        Case{kKeyReturn, 13, 0, true, "", 0}}) {
+  for (const Case& c : {Case{kKeySpace, U' ', 0, false, "привет ", 0},
+                        Case{kKeyReturn, 13, 0, false, "привет\n", 1},
+                        Case{kKeyKeypadEnter, 3, kFlagShift, false, "привет\n", 1},
+                        Case{kKeyReturn, 13, 0, true, "", 0}}) {
     SCOPED_TRACE(c.keycode + (c.switchApp ? 1000 : 0));
     PipelineRig rig;
     rig.screen.holdReplace(true);

@@ -10,6 +10,10 @@ namespace {
 
 using std::chrono::milliseconds;
 
+// Keys of the person's keyboard that the program has no name for.
+constexpr uint16_t kKeyA = 0;
+constexpr uint16_t kKeyCommand = 55;
+
 // Drives the detector the way the event tap reports a Shift tap: a modifier
 // change with the Shift flag set, then one with it clear.
 class DoubleShiftTest : public ::testing::Test {
@@ -89,13 +93,13 @@ TEST_F(DoubleShiftTest, ShiftWithCommandControlOrOptionResets) {
 
 TEST_F(DoubleShiftTest, CharacterOrOtherModifierBetweenTapsResets) {
   EXPECT_FALSE(tap());
-  EXPECT_FALSE(typeChar(0, U'a'));  // "a" has key code 0 and a character
+  EXPECT_FALSE(typeChar(kKeyA, U'a'));  // a key code and a character
   EXPECT_FALSE(tap());
   clock.advance(milliseconds(50));
   EXPECT_TRUE(tap());
 
   EXPECT_FALSE(tap());
-  EXPECT_FALSE(detector.Observe(55, 0, kFlagCommand, clock.now()));  // Command alone
+  EXPECT_FALSE(detector.Observe(kKeyCommand, 0, kFlagCommand, clock.now()));  // alone
   EXPECT_FALSE(tap());
 
   clock.advance(milliseconds(600));

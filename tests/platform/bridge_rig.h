@@ -20,6 +20,7 @@
 
 #include "detect/detector.h"
 #include "os/sim/desktop.h"
+#include "os/sim/key_codes.h"
 #include "pipeline/app.h"
 #include "pipeline/rollback_tracker.h"
 #include "pipeline/undo_state.h"
@@ -32,6 +33,8 @@
 namespace vyx::testing {
 
 namespace sim = os::sim;
+// The keys of the person's keyboard, by the simulation's own names.
+namespace key = os::sim::key;
 
 inline constexpr const char* kTextEdit = "com.apple.TextEdit";
 inline constexpr const char* kNotes = "com.apple.Notes";

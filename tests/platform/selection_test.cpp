@@ -22,7 +22,7 @@ std::vector<sim::PasteboardItemContent> personsPasteboard() {
 }
 
 void pressConvertHotkey(sim::Desktop& desktop) {
-  desktop.press(7, os::kEventFlagMaskCommand | os::kEventFlagMaskShift);
+  desktop.press(key::kX, os::kEventFlagMaskCommand | os::kEventFlagMaskShift);
 }
 
 // The bridge's operations, the selection conversion calling these ones.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "os/sim/desktop.h"
+#include "os/sim/key_codes.h"
 #include "platform/event_tap.h"
 #include "platform/synthetic_input.h"
 #include "support/log_capture.h"
@@ -16,8 +17,16 @@
 namespace vyx {
 namespace {
 
+namespace key = os::sim::key;
 using os::sim::Desktop;
 using Press = std::tuple<uint16_t, std::u16string, uint64_t>;  // key code, text, flags
+
+constexpr uint64_t kShift = os::kEventFlagMaskShift;
+constexpr uint64_t kCommand = os::kEventFlagMaskCommand;
+constexpr uint64_t kNumericPad = os::kEventFlagMaskNumericPad;
+constexpr uint64_t kFn = os::kEventFlagMaskSecondaryFn;
+// A character without a key of its own goes as its text on key code 0.
+constexpr uint16_t kTextOnly = 0;
 
 // The text a key has when the program sets none: the U.S. layout's own.
 std::u16string own(uint16_t keycode) {
@@ -43,19 +52,21 @@ std::vector<Press> presses(const Desktop& desktop, size_t from = 0) {
 
 TEST(SyntheticInput, EachOperationPostsOneMarkedPress) {
   const std::vector<std::pair<std::function<void()>, Press>> cases = {
-      {sendBackspace, {51, own(51), 0}},
-      {[] { sendChar(U' '); }, {49, u" ", 0}},
-      {[] { sendChar(U','); }, {43, u",", 0}},
-      {[] { sendChar(U'`'); }, {50, u"`", 0}},
-      {[] { sendChar(U'д'); }, {0, u"д", 0}},
-      {sendCmdC, {8, own(8), 0x100000}},
-      {sendCmdV, {9, own(9), 0x100000}},
-      {[] { sendEnter(76, 0x200000); }, {76, own(76), 0x200000}},
-      {[] { postKeyEvent(2, U'В', 0x20000, {}); }, {2, u"В", 0x20000}},
-      {[] { postKeyEvent(2, 0xD83D, 0, u"😀"); }, {2, u"😀", 0}},   // the key's whole text
-      {[] { postKeyEvent(48, 9, 0, u"\t"); }, {48, own(48), 0}},  // Tab
-      {[] { postKeyEvent(123, 0xF702, 0x800000, {}); }, {123, own(123), 0x800000}},
-      {[] { postKeyEvent(117, 0x7F, 0, {}); }, {117, own(117), 0}},
+      {sendBackspace, {key::kBackspace, own(key::kBackspace), 0}},
+      {[] { sendChar(U' '); }, {key::kSpace, u" ", 0}},
+      {[] { sendChar(U','); }, {key::kComma, u",", 0}},
+      {[] { sendChar(U'`'); }, {key::kGrave, u"`", 0}},
+      {[] { sendChar(U'д'); }, {kTextOnly, u"д", 0}},
+      {sendCmdC, {key::kC, own(key::kC), kCommand}},
+      {sendCmdV, {key::kV, own(key::kV), kCommand}},
+      {[] { sendEnter(key::kKeypadEnter, kNumericPad); },
+       {key::kKeypadEnter, own(key::kKeypadEnter), kNumericPad}},
+      {[] { postKeyEvent(key::kD, U'В', kShift, {}); }, {key::kD, u"В", kShift}},
+      {[] { postKeyEvent(key::kD, 0xD83D, 0, u"😀"); }, {key::kD, u"😀", 0}},  // the key's whole text
+      {[] { postKeyEvent(key::kTab, U'\t', 0, u"\t"); }, {key::kTab, own(key::kTab), 0}},
+      {[] { postKeyEvent(key::kLeft, 0xF702, kFn, {}); }, {key::kLeft, own(key::kLeft), kFn}},
+      {[] { postKeyEvent(key::kForwardDelete, 0x7F, 0, {}); },
+       {key::kForwardDelete, own(key::kForwardDelete), 0}},
   };
   Desktop desktop;
   for (const auto& [post, press] : cases) {
@@ -63,7 +74,7 @@ TEST(SyntheticInput, EachOperationPostsOneMarkedPress) {
     post();
     EXPECT_EQ(presses(desktop, before), std::vector<Press>{press});
   }
-  postMouseEvent(0, 1);  // no held event: nothing
+  postMouseEvent(0, os::kEventLeftMouseDown);  // no held event: nothing
   releaseMouseEvent(0);
   EXPECT_EQ(desktop.liveProgramEvents(), 0);
 }
@@ -78,12 +89,12 @@ TEST(SyntheticInput, ReplaceTextErasesTypesSwitchesAndPausesInOrder) {
     int otherAppAfter = -1;  // pauses before another application comes forward; -1: never
     std::string stopLine;    // what the log says of a stop
   };
-  const Press backspace{51, own(51), 0};
+  const Press backspace{key::kBackspace, own(key::kBackspace), 0};
   const std::vector<Case> cases = {
       {0, "", {}, {10, 30}, {}, -1, ""},
       {3,
        "да",
-       {backspace, backspace, backspace, {0, u"д", 0}, {0, u"а", 0}},
+       {backspace, backspace, backspace, {kTextOnly, u"д", 0}, {kTextOnly, u"а", 0}},
        {5, 5, 5, 10, 5, 5, 30},
        {"com.apple.keylayout.Russian"},
        -1,
@@ -107,7 +118,7 @@ TEST(SyntheticInput, ReplaceTextErasesTypesSwitchesAndPausesInOrder) {
        "REPLACE STOPPED: another application came to the front, erased 2 of 3, typed 0 of 2"},
       {1,
        "да",
-       {backspace, {0, u"д", 0}},
+       {backspace, {kTextOnly, u"д", 0}},
        {5, 10, 5},
        {},
        3,

@@ -14,6 +14,7 @@
 #include "bridge_rig.h"
 #include "log/metrics.h"
 #include "platform/synthetic_input.h"
+#include "support/device_bits.h"
 #include "support/log_capture.h"
 
 namespace vyx::testing {
@@ -21,6 +22,8 @@ namespace {
 
 using KeyCall = std::tuple<uint16_t, char32_t, int64_t>;
 using Act = std::function<void(sim::Desktop&)>;
+
+constexpr auto kNonCoalesced = static_cast<int64_t>(os::kEventFlagMaskNonCoalesced);
 
 TEST(EventTap, TheHookDoesNotStartWithoutPermissionOrATap) {
   for (const bool trusted : {false, true}) {
@@ -54,7 +57,7 @@ TEST(EventTap, TheHookFailsWhenItsThreadCannotServeTheTap) {
   EXPECT_EQ(started.error().message(), "failed to add event tap to its run loop");
   EXPECT_EQ(activeEventTap.load(), nullptr);
   EXPECT_TRUE(desktop.taps().empty());  // released, so no key waits for it
-  desktop.press(0);
+  desktop.press(key::kA);
   ASSERT_TRUE(desktop.waitIdle(std::chrono::seconds(10), std::chrono::milliseconds(0)));
   EXPECT_EQ(desktop.text(kTextEdit), "a");
 
@@ -71,13 +74,17 @@ TEST(EventTap, RoutesEachKindOfEventAsTheMaskAndTheMarkerSay) {
     std::vector<KeyCall> calls;
     uint64_t tapSees;
   };
-  const int64_t shift = 0x20102;  // Shift, its left-hand bit, non-coalesced
+  const auto shift = static_cast<int64_t>(os::kEventFlagMaskShift | kLeftShiftBit) | kNonCoalesced;
   const std::vector<Case> cases = {
-      {[](sim::Desktop& d) { d.postKeyEvent(true, 0, 0, u"a", syntheticEventMarker); }, {}, 1},
-      {[](sim::Desktop& d) { d.postKeyEvent(true, 0, 0, u"a", 7); }, {{0, U'a', 0}}, 1},
-      {[](sim::Desktop& d) { d.postKeyEvent(true, 0, 0, u"", 0); }, {{0, 0, 0}}, 1},
-      {[](sim::Desktop& d) { d.tapModifier(56); }, {{56, 0, shift}, {56, 0, 0x100}}, 2},
-      {[](sim::Desktop& d) { d.press(0); }, {{0, U'a', 0x100}}, 2},
+      {[](sim::Desktop& d) { d.postKeyEvent(true, key::kA, 0, u"a", syntheticEventMarker); },
+       {},
+       1},
+      {[](sim::Desktop& d) { d.postKeyEvent(true, key::kA, 0, u"a", 7); }, {{key::kA, U'a', 0}}, 1},
+      {[](sim::Desktop& d) { d.postKeyEvent(true, key::kA, 0, u"", 0); }, {{key::kA, 0, 0}}, 1},
+      {[](sim::Desktop& d) { d.tapModifier(key::kShift); },
+       {{key::kShift, 0, shift}, {key::kShift, 0, kNonCoalesced}},
+       2},
+      {[](sim::Desktop& d) { d.press(key::kA); }, {{key::kA, U'a', kNonCoalesced}}, 2},
       {[](sim::Desktop& d) { d.scrollWheel(3); }, {}, 0},
       {[](sim::Desktop& d) {
          d.mouseMove({5, 5});
@@ -181,7 +188,7 @@ TEST(EventTap, AKeyOfACorrectionStillOnItsWayAtASwitchIsDropped) {
   bool go = false;
   App* app = rig.app.get();
   setKeyHandler([&, app](uint16_t k, char32_t c, int64_t f, std::u16string_view t) {
-    if (k == 56 && f != 0) {
+    if (k == key::kShift && f != 0) {
       std::unique_lock lock(mu);
       dawdling = true;
       cv.notify_all();
@@ -189,7 +196,7 @@ TEST(EventTap, AKeyOfACorrectionStillOnItsWayAtASwitchIsDropped) {
     }
     return app->onKeyEvent(k, c, f, t);
   });
-  rig.desktop.tapModifier(56);  // the tap dawdles on the Shift key
+  rig.desktop.tapModifier(key::kShift);  // the tap dawdles on it
   {
     std::unique_lock lock(mu);
     ASSERT_TRUE(cv.wait_for(lock, std::chrono::seconds(10), [&] { return dawdling; }));
@@ -241,9 +248,10 @@ TEST(EventTap, EveryMouseCopyIsFreedExactlyOnce) {
     int64_t userData;                    // the replayed ones are the program's own
   };
   const Act click = [](sim::Desktop& d) { d.clickAtCaret(0); };
+  const std::vector<os::EventType> clicked = {os::kEventLeftMouseDown, os::kEventLeftMouseUp};
   const std::vector<Case> cases = {
-      {true, false, click, {1, 2}, 0},   // the pipeline answers 0
-      {false, false, click, {1, 2}, 0},  // no App published
+      {true, false, click, clicked, 0},   // the pipeline answers 0
+      {false, false, click, clicked, 0},  // no App published
       {true,
        true,
        [](sim::Desktop& d) {
@@ -251,7 +259,8 @@ TEST(EventTap, EveryMouseCopyIsFreedExactlyOnce) {
          d.rightClick({3, 0});
          d.mouseMove({7, 7});  // the gate is on
        },
-       {1, 6, 2, 3, 4, 5},
+       {os::kEventLeftMouseDown, os::kEventLeftMouseDragged, os::kEventLeftMouseUp,
+        os::kEventRightMouseDown, os::kEventRightMouseUp, os::kEventMouseMoved},
        syntheticEventMarker},
   };
   for (const Case& c : cases) {
@@ -288,15 +297,15 @@ TEST(EventTap, EveryMouseCopyIsFreedExactlyOnce) {
 
 TEST(EventTap, TheKeyPathAllocatesNothing) {
   BridgeRig rig;
-  const auto key = [](uint16_t keycode, bool down, const char16_t* text) {
+  const auto makeKey = [](uint16_t keycode, bool down, const char16_t* text) {
     os::Event* e = os::eventCreateKeyboardEvent(nullptr, keycode, down);
     if (text != nullptr) os::eventKeyboardSetUnicodeString(e, 1, text);
     return e;
   };
-  os::Event* letter = key(0, true, u"a");
-  os::Event* up = key(0, false, nullptr);
-  os::Event* shift = key(56, true, nullptr);
-  os::Event* space = key(49, true, u" ");
+  os::Event* letter = makeKey(key::kA, true, u"a");
+  os::Event* up = makeKey(key::kA, false, nullptr);
+  os::Event* shift = makeKey(key::kShift, true, nullptr);
+  os::Event* space = makeKey(key::kSpace, true, u" ");
   // What the tap thread runs, called on this thread so that its
   // allocations can be counted.
   const auto run = [&] {

@@ -51,8 +51,8 @@ INSTANTIATE_TEST_SUITE_P(
                       WordCase{"привет, мир ", 0, kUS, "привет, мир ", kRussian},
                       // ё is on the backslash key of the Mac Russian layout.
                       WordCase{"пойдём ", 0, kUS, "пойдём ", kRussian},
-                      WordCase{"привет", 36, kUS, "привет\n", kRussian},
-                      WordCase{"привет", 76, kUS, "привет\n", kRussian}));
+                      WordCase{"привет", key::kReturn, kUS, "привет\n", kRussian},
+                      WordCase{"привет", key::kKeypadEnter, kUS, "привет\n", kRussian}));
 
 TEST(Typing, KeysTypedDuringCorrectionsArriveAfterThemOnceEachAndInOrder) {
   // With the Russian source out of reach every Russian word comes out on the
@@ -111,8 +111,8 @@ TEST(Typing, AKeyTheTapSeesLateStillWaitsBehindTheCorrection) {
   });
   rig.desktop.typeAsPerson("привет ", kQuick);
   ASSERT_TRUE(gate.waitEntered());
-  rig.desktop.press(0);   // a, held back behind the correction
-  rig.desktop.press(12);  // q, on which the tap dawdles
+  rig.desktop.press(key::kA);  // held back behind the correction
+  rig.desktop.press(key::kQ);  // the tap dawdles on it
   bool dawdling = false;
   {
     std::unique_lock lock(mu);
@@ -184,7 +184,7 @@ TEST(Typing, AKeyTypedRightAfterASwitchReachesTheApplicationItWasTypedIn) {
     ASSERT_TRUE(cv.wait_for(lock, std::chrono::seconds(10), [&] { return mainBusy; }));
   }
   rig.desktop.activate(kNotes);
-  rig.desktop.press(7);  // x
+  rig.desktop.press(key::kX);
   const bool xHeld = eventually([&] { return held.load() == 1; });
   {
     const std::lock_guard lock(mu);
@@ -208,8 +208,8 @@ TEST(Typing, HeldKeysOfMoreThanOneUnitArriveWhole) {
   rig.desktop.typeAsPerson("привет ", kQuick);
   ASSERT_TRUE(gate.waitEntered());
   for (const std::u16string text : {u"😀", u"𝐀", u"e\u0301", u"ab"}) {
-    rig.desktop.postKeyEvent(true, 0, 0, text, 0);
-    rig.desktop.postKeyEvent(false, 0, 0, text, 0);
+    rig.desktop.postKeyEvent(true, key::kA, 0, text, 0);
+    rig.desktop.postKeyEvent(false, key::kA, 0, text, 0);
   }
   gate.letGo();
   ASSERT_TRUE(rig.idle());
@@ -220,7 +220,7 @@ TEST(Typing, CmdZRightAfterAFixBringsBackTheWordAsTyped) {
   BridgeRig rig;
   rig.desktop.typeAsPerson("привет ", kQuick);
   ASSERT_TRUE(rig.idle());
-  rig.desktop.press(6, os::kEventFlagMaskCommand);
+  rig.desktop.press(key::kZ, os::kEventFlagMaskCommand);
   ASSERT_TRUE(rig.idle());
   EXPECT_EQ(rig.text(), "ghbdtn ");
   EXPECT_EQ(rig.desktop.currentInputSource(), kUS);
