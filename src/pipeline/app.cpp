@@ -87,6 +87,10 @@ std::string App::frontmostNow() const {
   return ops.frontmostAppNow ? ops.frontmostAppNow() : frontmost();
 }
 
+KeyLayout App::keyLayoutNow() const {
+  return ops.keyLayout ? ops.keyLayout() : KeyLayout::other;
+}
+
 bool App::enabled() const {
   // Enabled never changes after loading, so it is read without the settings lock.
   return cfg.Enabled && (!ops.trayEnabled || ops.trayEnabled());

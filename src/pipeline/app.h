@@ -25,6 +25,7 @@
 #include <utility>
 
 #include "detect/detector.h"
+#include "pipeline/layout_keys.h"
 #include "log/clock.h"
 #include "log/error.h"
 #include "pipeline/buffer.h"
@@ -58,6 +59,9 @@ struct AppOps {
   // follows it a little later. Empty: frontmostApp stands in.
   std::function<std::string()> frontmostAppNow;
   std::function<bool()> trayEnabled;
+  // The layout of the input source selected this very moment; other when
+  // none the key tables know.
+  std::function<KeyLayout()> keyLayout;
   // Converts the selection of app, the application the hotkey was pressed in.
   std::function<void(Detector& detector, const std::string& app)> convertSel;
 };
@@ -150,9 +154,13 @@ class App final {
   void replayKey(bool afterMouseDown, const deferredKey& key);
   void observeLiteralReplay(const deferredKey& key);
   void postInjected(const deferredKey& key) const;
+  // A fix switched the source from `from` to `to`: the keys still held
+  // were pressed on `from`, and are read as `to` gives them.
+  void rereadHeldKeys(KeyLayout from, KeyLayout to);
 
   std::string frontmost() const;
   std::string frontmostNow() const;
+  KeyLayout keyLayoutNow() const;
   bool enabled() const;
 
   Config& cfg;

@@ -11,6 +11,7 @@
 
 namespace vyx {
 
+inline constexpr int64_t kFlagCapsLock = 0x10000;
 inline constexpr int64_t kFlagShift = 0x20000;
 inline constexpr int64_t kFlagControl = 0x40000;
 inline constexpr int64_t kFlagOption = 0x80000;

@@ -1,5 +1,10 @@
 // Input held back while a correction is queued or typed, and its replay, in
 // arrival order, after each job.
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "pipeline/layout_keys.h"
 #include "log/logger.h"
 #include "log/metrics.h"
 #include "pipeline/app.h"
@@ -109,6 +114,25 @@ void App::replayDeferred() {
       replayKey(afterMouseDown, in.key);
     }
   }
+}
+
+void App::rereadHeldKeys(KeyLayout from, KeyLayout to) {
+  if (from == to || from == KeyLayout::other || to == KeyLayout::other) return;
+  int64_t reread = 0;
+  const std::lock_guard lock(deferMu);
+  for (deferredInput& in : deferred) {
+    deferredKey& key = in.key;
+    if (in.kind != deferredKindKey || key.passthrough) continue;
+    const auto unit = static_cast<char16_t>(key.ch & 0xFFFF);
+    const std::u16string_view given =
+        key.text.empty() ? std::u16string_view(&unit, key.ch == 0 ? 0 : 1) : key.text;
+    const std::optional<char32_t> now = rereadKey(from, to, key.keycode, key.flags, given);
+    if (!now || *now == key.ch) continue;
+    key.ch = *now;
+    key.text = std::u16string(1, static_cast<char16_t>(*now));
+    ++reread;
+  }
+  if (reread > 0) vlog("Held keys read on the new layout: %d", reread);
 }
 
 void App::replayMouse(uint64_t token, int64_t eventType) {

@@ -81,11 +81,15 @@ void App::runReplacementJob(const replacementJob& job) {
     return;
   }
 
+  const KeyLayout before = job.kind == jobKindFix ? keyLayoutNow() : KeyLayout::other;
   // A correction stopped part-way, or never begun, because another
   // application came to the front: the screen holds no fix to count,
   // revert or complete, and that application gets no key of it.
   if (ops.replaceText && !ops.replaceText(job.deleteChars, job.text, job.app).ok()) return;
-  if (job.kind == jobKindFix) metricConversions.fetch_add(1);
+  if (job.kind == jobKindFix) {
+    metricConversions.fetch_add(1);
+    if (before != KeyLayout::other) rereadHeldKeys(before, keyLayoutNow());
+  }
 
   // An invalidation while the text was typed: what was typed stays, but the
   // screen no longer matches anything worth recording. The Enter the user

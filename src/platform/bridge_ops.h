@@ -12,7 +12,7 @@ namespace vyx {
 [[nodiscard]] SelectionOps bridgeSelectionOps();
 
 // replaceText, sendChar, sendEnter, postKey, postMouse, releaseMouse,
-// mouseGate, frontmostApp, frontmostAppNow and convertSel; trayEnabled is
+// mouseGate, frontmostApp, frontmostAppNow, keyLayout and convertSel; trayEnabled is
 // left empty.
 [[nodiscard]] AppOps bridgeAppOps();
 

@@ -19,7 +19,8 @@
 namespace vyx {
 
 // The pipeline reads the flags and event types handed to it by its own names.
-static_assert(static_cast<os::EventFlags>(kFlagShift) == os::kEventFlagMaskShift &&
+static_assert(static_cast<os::EventFlags>(kFlagCapsLock) == os::kEventFlagMaskAlphaShift &&
+              static_cast<os::EventFlags>(kFlagShift) == os::kEventFlagMaskShift &&
               static_cast<os::EventFlags>(kFlagControl) == os::kEventFlagMaskControl &&
               static_cast<os::EventFlags>(kFlagOption) == os::kEventFlagMaskAlternate &&
               static_cast<os::EventFlags>(kFlagCommand) == os::kEventFlagMaskCommand);

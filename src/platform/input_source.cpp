@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <chrono>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -97,10 +99,30 @@ void selectLayout(int32_t toRussian) {
   }
 }
 
+KeyLayout readKeyLayout() {
+  const os::Ref<os::InputSource> current = os::adopt(os::tisCopyCurrentKeyboardInputSource());
+  if (!current) return KeyLayout::other;
+  const std::optional<std::string> id = sourceID(current.get());
+  if (!id) return KeyLayout::other;
+  if (*id == "com.apple.keylayout.US" || *id == "com.apple.keylayout.ABC") return KeyLayout::us;
+  if (*id == "com.apple.keylayout.Russian") return KeyLayout::russianMac;
+  if (*id == "com.apple.keylayout.RussianWin") return KeyLayout::russianPC;
+  return KeyLayout::other;
+}
+
 }  // namespace
 
 void switchLayout(int32_t toRussian) {
   (void)runOnMainThread([toRussian] { selectLayout(toRussian); }, kMainThreadWait);
+}
+
+KeyLayout currentKeyLayout() {
+  // Shared with the queued read, which may run after the caller gave up.
+  auto layout = std::make_shared<std::atomic<KeyLayout>>(KeyLayout::other);
+  if (!runOnMainThread([layout] { layout->store(readKeyLayout()); }, kMainThreadWait)) {
+    return KeyLayout::other;
+  }
+  return layout->load();
 }
 
 }  // namespace vyx

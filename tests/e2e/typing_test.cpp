@@ -53,6 +53,18 @@ TEST_F(Typing, FastTypingAcrossCorrectionsLosesAndRepeatsNoKey) {
             intended);
 }
 
+// Keys 8 ms apart: the words after a correction are pressed while it is
+// typed, on the source it then leaves. They come out as on the source it
+// selects, as had it been selected at once: not "Ш", nor "руку", which the
+// keys of "here" give on the Russian source and which is a Russian word.
+TEST_F(Typing, KeysPressedWhileACorrectionIsTypedComeOutOnTheSourceItSelects) {
+  const std::string intended = "Hello I am here. ";
+  desk().freshField(kRussian);
+  EXPECT_EQ(desk().type(intended, {std::chrono::milliseconds(8), std::chrono::milliseconds(2), 5}),
+            intended);
+  EXPECT_EQ(desktop().currentInputSource(), kUS);
+}
+
 TEST_F(Typing, ShiftTwiceConvertsTheWordBeingTyped) {
   desk().freshField(kUS);
   // Not a word of either list: left as the U.S. source gave it.

@@ -130,6 +130,7 @@ class FakeScreen final {
       gate_.push_back(on);
     };
     o.frontmostApp = [this] { return front(); };
+    o.keyLayout = [this] { return russianLayout ? KeyLayout::russianMac : KeyLayout::us; };
     o.trayEnabled = [this] { return trayOn.load(); };
     o.convertSel = [this](Detector&, const std::string&) { record("convertSel"); };
     return o;

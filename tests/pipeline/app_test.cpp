@@ -17,7 +17,9 @@ using namespace std::chrono_literals;
 // Keys of the person's keyboard that the program has no name for.
 constexpr uint16_t kKeyA = 0;
 constexpr uint16_t kKeySection = 10;  // § and ±, on ISO keyboards
+constexpr uint16_t kKeyE = 14;
 constexpr uint16_t kKey2 = 19;
+constexpr uint16_t kKeyI = 34;
 
 // The fix of "ghbdtn" ended by a space, as the key path queues it.
 replacementJob ghbdtnSpaceFix() {
@@ -155,7 +157,8 @@ TEST(AppUndo, CmdZIsRefusedLateAfterEditsAndInAnotherApp) {
 
 // Typing on while a fix is typed: the fix ends by selecting the Russian
 // layout, so the next word starts with keys given on QWERTY and ends with
-// keys given on the Russian layout. The program made the mix; it undoes it.
+// keys given on the Russian layout. The held keys are read on the Russian
+// layout, so the word comes out whole in the script of its last keys.
 TEST(AppTyping, WordMixedByTheProgramsOwnLayoutSwitchIsRestored) {
   PipelineRig rig;
   rig.screen.holdReplace(true);
@@ -164,7 +167,7 @@ TEST(AppTyping, WordMixedByTheProgramsOwnLayoutSwitchIsRestored) {
   rig.typeKeys(" h");  // held while the fix is typed
   rig.screen.holdReplace(false);
   ASSERT_TRUE(rig.idle());
-  EXPECT_EQ(rig.screen.text(), "спасибо! h");
+  EXPECT_EQ(rig.screen.text(), "спасибо! р");
   rig.typeKeys("ello ");  // now on the Russian layout: уддщ
   ASSERT_TRUE(rig.idle());
   EXPECT_EQ(rig.screen.text(), "спасибо! hello ");
@@ -219,12 +222,13 @@ TEST(AppHeldInput, KeysTypedDuringAFixFollowItInOrder) {
   EXPECT_EQ(rig.keyUpsDelivered, 7);
   rig.screen.holdReplace(false);
   ASSERT_TRUE(rig.idle());
-  EXPECT_EQ(rig.screen.text(), "привет vb");
+  // Pressed on QWERTY, read on the Russian layout the fix selected.
+  EXPECT_EQ(rig.screen.text(), "привет ми");
   const auto j = rig.screen.journal();
   ASSERT_EQ(j.size(), 3U);
-  EXPECT_EQ(j[1].rfind("post 9 v", 0), 0U);
-  EXPECT_EQ(j[2].rfind("post 11 b", 0), 0U);
-  EXPECT_EQ(rig.app->buffer().CurrentWord(), "vb");  // replayed through the pipeline
+  EXPECT_EQ(j[1].rfind("post 9 м", 0), 0U);
+  EXPECT_EQ(j[2].rfind("post 11 и", 0), 0U);
+  EXPECT_EQ(rig.app->buffer().CurrentWord(), "ми");  // replayed through the pipeline
   EXPECT_EQ(rig.screen.gateChanges(), (std::vector<bool>{true, false}));
 }
 
@@ -233,10 +237,80 @@ TEST(AppHeldInput, HeldWordThatNeedsAFixIsFixedBeforeTheRest) {
   rig.screen.holdReplace(true);
   rig.type("ghbdtn ");
   ASSERT_TRUE(rig.screen.waitReplaceEntered());
-  rig.type("vbh lf");
+  // Read on the Russian layout the fix selected, "world" is цщкдв, which
+  // a second fix, queued during the replay, turns back; the keys after it
+  // are read on QWERTY again.
+  rig.type("world lf");
   rig.screen.holdReplace(false);
   ASSERT_TRUE(rig.idle());
-  EXPECT_EQ(rig.screen.text(), "привет мир lf");
+  EXPECT_EQ(rig.screen.text(), "привет world lf");
+  EXPECT_EQ(rig.screen.count("replace 5 world "), 1);
+  EXPECT_FALSE(rig.screen.russianLayout);
+}
+
+// Keys pressed while a fix is typed were given by the source the fix then
+// leaves. Had the fix been instant they would have been typed on the source
+// it selects, and so they are read, their words judged as any word.
+TEST(AppHeldInput, KeysHeldBehindAFixThatSwitchesTheSourceComeOutOnTheNewOne) {
+  struct Press {
+    uint16_t keycode;
+    char32_t ch;
+    int64_t flags;
+  };
+  struct Case {
+    bool startRussian;
+    const char* word;  // the keys of a word the fix corrects, with its space
+    std::vector<Press> held;
+    const char* after;  // keys pressed once the fix is done
+    const char* shown;
+  };
+  const Case cases[] = {
+      // A name the lists lack, begun before the switch: not Шndia.
+      {true, "hello ", {{kKeyI, U'Ш', kFlagShift}}, "ndia ", "hello India "},
+      // A one-letter word: not ф.
+      {true, "hello ", {{kKeyA, U'ф', 0}, {kKeySpace, U' ', 0}}, "", "hello a "},
+      // Caps Lock gives the capital of the Russian letter on the comma key.
+      {false, "ghbdtn ", {{kKeyComma, U',', kFlagCapsLock}}, "", "привет Б"},
+      // A text the key does not give on QWERTY (a composition) is kept.
+      {false, "ghbdtn ", {{kKeyE, U'é', 0}}, "", "привет é"},
+  };
+  for (const Case& c : cases) {
+    PipelineRig rig;
+    rig.screen.russianLayout = c.startRussian;
+    rig.screen.holdReplace(true);
+    rig.typeKeys(c.word);
+    ASSERT_TRUE(rig.screen.waitReplaceEntered()) << c.shown;
+    for (const Press& p : c.held) rig.press(p.keycode, p.ch, p.flags);
+    rig.screen.holdReplace(false);
+    ASSERT_TRUE(rig.idle()) << c.shown;
+    rig.typeKeys(c.after);
+    ASSERT_TRUE(rig.idle()) << c.shown;
+    EXPECT_EQ(rig.screen.text(), c.shown);
+  }
+}
+
+// Cmd+Z puts the word back as typed, and the keys pressed meanwhile stay
+// what the person saw them give; a shortcut is no text to read again.
+TEST(AppHeldInput, KeysHeldBehindAnUndoAndShortcutsStayAsPressed) {
+  PipelineRig shortcut;
+  shortcut.screen.holdReplace(true);
+  shortcut.typeKeys("ghbdtn ");
+  ASSERT_TRUE(shortcut.screen.waitReplaceEntered());
+  shortcut.cmd(kKeyA, U'a');
+  shortcut.screen.holdReplace(false);
+  ASSERT_TRUE(shortcut.idle());
+  EXPECT_EQ(shortcut.screen.count("post 0 a " + std::to_string(kFlagCommand)), 1);
+
+  PipelineRig undo;
+  undo.typeKeys("ghbdtn ");
+  ASSERT_TRUE(undo.idle());
+  undo.screen.holdReplace(true);
+  undo.cmd(kKeyZ, U'я');
+  ASSERT_TRUE(undo.screen.waitReplaceEntered());
+  undo.typeKeys("vb");  // on the Russian layout the fix selected: ми
+  undo.screen.holdReplace(false);
+  ASSERT_TRUE(undo.idle());
+  EXPECT_EQ(undo.screen.text(), "ghbdtn ми");
 }
 
 TEST(AppHeldInput, ClickThenKeysArePostedLiterally) {
@@ -252,7 +326,7 @@ TEST(AppHeldInput, ClickThenKeysArePostedLiterally) {
   ASSERT_EQ(j.size(), 5U);
   EXPECT_EQ(j[1], "mouse 77 1");
   EXPECT_EQ(j[2], "release 77");
-  EXPECT_EQ(j[3].rfind("post 0 a", 0), 0U);
+  EXPECT_EQ(j[3].rfind("post 0 ф", 0), 0U);        // on the layout the fix selected
   EXPECT_EQ(rig.app->buffer().CurrentWord(), "");  // literal keys skip the word buffer
 }
 

@@ -113,5 +113,25 @@ TEST(SwitchLayout, DoesNothingWithoutAListOrACurrentSource) {
   EXPECT_EQ(desktop.liveInputSourceObjects(), 0);
 }
 
+// Held keys are read again only on a layout whose keys the program knows:
+// a Russian source of another arrangement is no Mac Russian.
+TEST(CurrentKeyLayout, KnowsTheLayoutsOfItsKeyTablesByIdentifier) {
+  const std::vector<std::pair<InputSourceInfo, KeyLayout>> cases = {
+      {kUS, KeyLayout::us},
+      {source("com.apple.keylayout.ABC", {"en"}), KeyLayout::us},
+      {kRussian, KeyLayout::russianMac},
+      {kRussianPC, KeyLayout::russianPC},
+      {source("com.apple.keylayout.Russian-Phonetic", {"ru"}), KeyLayout::other},
+      {kGerman, KeyLayout::other},
+      {withoutProperties(kRussian), KeyLayout::other},
+  };
+  for (const auto& [selected, layout] : cases) {
+    os::sim::Desktop desktop;
+    desktop.setInputSources({selected, kFrench}, selected.id);
+    EXPECT_EQ(currentKeyLayout(), layout) << selected.id;
+    EXPECT_EQ(desktop.liveInputSourceObjects(), 0);
+  }
+}
+
 }  // namespace
 }  // namespace vyx

@@ -125,7 +125,8 @@ TEST(Typing, AKeyTheTapSeesLateStillWaitsBehindTheCorrection) {
   release();
   ASSERT_TRUE(dawdling);
   ASSERT_TRUE(rig.idle());
-  EXPECT_EQ(rig.text(), "привет aq");
+  // Both after the word, on the Russian source the correction selected.
+  EXPECT_EQ(rig.text(), "привет фй");
 }
 
 // Another application comes to the front as the worker sets out to type a
@@ -198,6 +199,34 @@ TEST(Typing, AKeyTypedRightAfterASwitchReachesTheApplicationItWasTypedIn) {
   ASSERT_TRUE(rig.idle());
   EXPECT_EQ(rig.desktop.text(kNotes), "x");
   EXPECT_EQ(rig.text(), "ghbdtn");
+}
+
+// Keys pressed while a correction is typed come out as the source it selects
+// gives them, as they would had it been selected at once: the comma of
+// "мир," is Shift+6 on the Mac Russian layout and Shift+/ on Russian – PC,
+// which the U.S. source gives as ^ and ?.
+TEST(Typing, KeysPressedDuringACorrectionComeOutOnTheSourceItSelects) {
+  struct Case {
+    sim::InputSourceInfo russian;
+    uint16_t commaKey;
+  };
+  for (const Case& c :
+       {Case{sim::russianInputSource(), key::k6}, Case{sim::russianPCInputSource(), key::kSlash}}) {
+    SCOPED_TRACE(c.russian.id);
+    sim::DesktopOptions options = trustedDesktop();
+    options.inputSources = {sim::usInputSource(), c.russian};
+    TypingGate gate;
+    BridgeRig rig(options, gate.wrap(bridgeAppOps()));
+    rig.desktop.typeAsPerson("привет ", kQuick);
+    ASSERT_TRUE(gate.waitEntered());
+    rig.desktop.typeAsPerson("мир", kQuick);  // on the keys of the Russian layout
+    rig.desktop.press(c.commaKey, os::kEventFlagMaskShift);
+    rig.desktop.press(key::kSpace);
+    gate.letGo();
+    ASSERT_TRUE(rig.idle());
+    EXPECT_EQ(rig.text(), "привет мир, ");
+    EXPECT_EQ(rig.desktop.currentInputSource(), c.russian.id);
+  }
 }
 
 // Keys whose text is more than one UTF-16 unit, typed while a correction is
