@@ -14,10 +14,12 @@
 // --jobs vyx programs are driven at once, each with its share of the
 // sentences.
 //
-// Every word is then compared with what was meant. A word that differs is
-// put down to the rules (detection or skip rules) when the field holds what
-// those rules make of the text the keys gave, and to the rest of the
-// program (timing, holding and replay, replacement) when it does not.
+// Every word is then compared with what was meant. A word counts as typed
+// on the wrong layout when the keys give it so on the source an instant
+// correction would have left selected, whatever the program's timing. A
+// word that differs is put down to the rules (detection or skip rules) when
+// the field holds what those rules make of those keys, and to the rest of
+// the program (timing, holding and replay, replacement) when it does not.
 // A sentence counts as meant when every word of it is.
 // --failures writes every failure, one a line: cause, count, the word.
 #include <cstdio>
@@ -91,18 +93,11 @@ std::vector<std::u32string> splitWords(const std::u32string& text) {
   return out;
 }
 
-struct Typed {
-  std::u32string text;
-  std::vector<uint16_t> keys;  // the key code of each character
-};
-
-Typed typedText(const std::vector<os::sim::Arrival>& person) {
-  Typed out;
+std::vector<PressedKey> keysPressed(const std::vector<os::sim::Arrival>& person) {
+  std::vector<PressedKey> out;
   for (const auto& a : person) {
-    if (a.type != os::kEventKeyDown) continue;
-    for (char16_t c : a.text) {
-      out.text.push_back(c);
-      out.keys.push_back(a.keycode);
+    if (a.type == os::kEventKeyDown) {
+      out.push_back({a.keycode, static_cast<int64_t>(a.flags), a.text});
     }
   }
   return out;
@@ -185,10 +180,12 @@ void drive(const Options& opt, const std::vector<Sentence>& sentences, Results& 
                                   static_cast<uint32_t>(opt.number("seed"))};
   const Dict ru = std::move(LoadDict("ru")).value();
   const Dict en = std::move(LoadDict("en")).value();
+  const KeyLayout wrongLayout = russian ? KeyLayout::us : KeyLayout::russianMac;
   RulesReplica rules(ru, en);
   for (const Sentence& s : sentences) {
     client.setField(kEditor, {});
     client.clearRecords();
+    std::vector<size_t> pauses;  // keys pressed before each pause
     for (size_t p = 0; p < s.pauses.size(); ++p) {
       const size_t to = p + 1 < s.pauses.size() ? s.pauses[p + 1] : s.words.size();
       std::string stretch;
@@ -196,6 +193,7 @@ void drive(const Options& opt, const std::vector<Sentence>& sentences, Results& 
       if (!client.waitIdle(seconds(30), milliseconds(30))) {
         throw std::runtime_error("the desktop did not go quiet");
       }
+      pauses.push_back(keysPressed(client.personPosts()).size());
       client.selectInputSource(wrongSource);
       if (const std::string skipped = client.typeAsPerson(stretch, pace); !skipped.empty()) {
         throw std::runtime_error("untypable characters: " + skipped);
@@ -204,9 +202,8 @@ void drive(const Options& opt, const std::vector<Sentence>& sentences, Results& 
     if (!client.waitIdle(seconds(30), milliseconds(100))) {
       throw std::runtime_error("the desktop did not go quiet");
     }
-    const Typed typed = typedText(client.personPosts());
-    score(results, decodeUtf8(s.text()), typed.text, decodeUtf8(client.text(kEditor)),
-          rules.apply(typed.text, typed.keys));
+    const RuleAnswer ruled = rules.apply(keysPressed(client.personPosts()), pauses, wrongLayout);
+    score(results, decodeUtf8(s.text()), ruled.typed, decodeUtf8(client.text(kEditor)), ruled);
   }
   vyx.sendSignal(SIGTERM);
   (void)vyx.waitExit(seconds(20));
