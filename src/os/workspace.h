@@ -24,7 +24,7 @@ struct ActivationNotification {
 };
 
 // Observes every application activation for the rest of the process; the
-// block runs on the main queue.
+// block runs on the main queue, while a modal alert is open too.
 void addActivationObserverOnMainQueue(std::function<void(const ActivationNotification&)> block);
 
 }  // namespace vyx::os

@@ -26,7 +26,8 @@ bool runOnMainThread(std::function<void()> work, std::chrono::milliseconds timeo
     return true;
   }
   auto handoff = std::make_shared<Handoff>();
-  os::dispatchAsyncMain([handoff, work = std::move(work)] {
+  // An alert left open must not hold up every correction until dismissed.
+  os::dispatchAsyncMainInAllModes([handoff, work = std::move(work)] {
     work();
     const std::lock_guard lock(handoff->mu);
     handoff->ran = true;

@@ -9,8 +9,9 @@
 
 namespace vyx {
 
-// Queues work on the main thread, after what is queued there already, and
-// waits until it has run or the timeout has passed; true when it ran in time.
+// Queues work on the main thread, to run even while a modal alert holds it,
+// and waits until it has run or the timeout has passed; true when it ran in
+// time.
 // Work that did not run in time still runs later, in its turn.
 bool runOnMainThread(std::function<void()> work, std::chrono::milliseconds timeout);
 

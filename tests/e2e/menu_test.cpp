@@ -79,5 +79,23 @@ TEST_F(Menu, AWordAddedToTheUserWordListIsCorrectedWithinAboutASecond) {
   EXPECT_EQ(desk().type("Вжух "), "Вжух ");
 }
 
+
+// An alert the person leaves open while they go on typing elsewhere holds
+// up neither the corrections nor the switch of the source that goes with
+// them, although only the main thread, which the alert holds, may switch it.
+TEST_F(Menu, AnAlertLeftOpenHoldsNothingUpInTheApplicationBehindIt) {
+  desk().freshField(kUS);
+  desktop().run(os::sim::op::failLaunches, std::optional<std::string>("no such editor"));
+  ASSERT_TRUE(desktop().clickStatusMenuItem({"Открыть свой словарь"}));
+  const auto alert = desk().alert();
+  ASSERT_TRUE(alert.has_value());
+  EXPECT_EQ(alert->messageText, "Не удалось открыть словарь");
+  desk().activate(kTextEdit);
+  EXPECT_EQ(desk().type("привет мир "), "привет мир ");
+  EXPECT_EQ(desktop().currentInputSource(), kRussian);
+  EXPECT_TRUE(desk().alert().has_value());
+  ASSERT_TRUE(desktop().dismissAlert());
+}
+
 }  // namespace
 }  // namespace vyx::testing

@@ -20,6 +20,16 @@ void dispatchAsyncMain(std::function<void()> block) {
   CFRunLoopWakeUp(main);
 }
 
+// The common modes include those of a modal panel and of menu tracking.
+void dispatchAsyncMainInAllModes(std::function<void()> block) {
+  CFRunLoopRef main = CFRunLoopGetMain();
+  const std::function<void()> work = std::move(block);
+  CFRunLoopPerformBlock(main, kCFRunLoopCommonModes, ^{
+    work();
+  });
+  CFRunLoopWakeUp(main);
+}
+
 bool isMainThread() {
   return NSThread.isMainThread;
 }

@@ -1,5 +1,6 @@
 #include "os/sim/main_loop.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -40,9 +41,9 @@ bool MainLoop::hasMainThread() const {
   return hasMain_;
 }
 
-void MainLoop::post(std::function<void()> block) {
+void MainLoop::post(std::function<void()> block, Modes modes) {
   const std::lock_guard lock(mu_);
-  queue_.push_back(std::move(block));
+  queue_.push_back(Block{std::move(block), modes});
   ++postedCount_;
   cv_.notify_all();
 }
@@ -123,6 +124,28 @@ bool MainLoop::fireOneDueTimer(std::unique_lock<std::mutex>& lock) {
   return true;
 }
 
+bool MainLoop::hasAllModesBlock() const {
+  return std::any_of(queue_.begin(), queue_.end(),
+                     [](const Block& b) { return b.modes == Modes::all; });
+}
+
+bool MainLoop::runOneBlock(bool modal, std::unique_lock<std::mutex>& lock) {
+  const auto it = modal ? std::find_if(queue_.begin(), queue_.end(),
+                                       [](const Block& b) { return b.modes == Modes::all; })
+                        : queue_.begin();
+  if (it == queue_.end()) return false;
+  auto block = std::move(it->work);
+  queue_.erase(it);
+  runningBlock_ = true;
+  lock.unlock();
+  block();
+  lock.lock();
+  runningBlock_ = false;
+  ++ranCount_;
+  doneCv_.notify_all();
+  return true;
+}
+
 bool MainLoop::serveOnce(bool modal, std::unique_lock<std::mutex>& lock) {
   for (;;) {
     if (stopped_) return false;
@@ -130,20 +153,12 @@ bool MainLoop::serveOnce(bool modal, std::unique_lock<std::mutex>& lock) {
       runControl(lock);
       continue;
     }
-    if (modal) return true;
-    if (fireOneDueTimer(lock)) continue;
-    if (!queue_.empty()) {
-      auto block = std::move(queue_.front());
-      queue_.pop_front();
-      runningBlock_ = true;
-      lock.unlock();
-      block();
-      lock.lock();
-      runningBlock_ = false;
-      ++ranCount_;
-      doneCv_.notify_all();
-      continue;
+    if (modal) {
+      (void)runOneBlock(true, lock);
+      return true;
     }
+    if (fireOneDueTimer(lock)) continue;
+    if (runOneBlock(false, lock)) continue;
     // Nothing to do: sleep until work arrives or the next timer falls due.
     const auto next = nextDueLocked();
     if (next == SimClock::time_point::max() || clock_.driven()) {
@@ -167,7 +182,7 @@ void MainLoop::runModal(const std::function<bool()>& done) {
     const bool finished = done();
     lock.lock();
     if (finished || stopped_) break;
-    if (controls_.empty()) cv_.wait(lock);
+    if (controls_.empty() && !hasAllModesBlock()) cv_.wait(lock);
     // Control work that ends this loop counts it out (endModalIfDone) before
     // its caller goes on.
     if (!serveOnce(true, lock)) break;

@@ -1,8 +1,8 @@
 // The main thread's loop: the application's main queue, the timers of the
 // main run loop, and a control queue through which the desktop's own
 // operations reach the main thread. A modal alert runs a nested loop that
-// serves only the control queue, so queued work and timers wait for it, as
-// on a Mac.
+// serves only the control queue and the blocks queued for all modes, so
+// other queued work and timers wait for it, as on a Mac.
 //
 // Threads: post, control, stop and the queries from any thread; run,
 // runModal and the timer calls on the main thread.
@@ -40,8 +40,10 @@ class MainLoop final {
   [[nodiscard]] bool isMainThread() const;
   [[nodiscard]] bool hasMainThread() const;
 
-  // The application's main queue.
-  void post(std::function<void()> block);
+  // The application's main queue. A block for all modes also runs inside a
+  // modal loop, in its turn among the other blocks for all modes.
+  enum class Modes { normal, all };
+  void post(std::function<void()> block, Modes modes = Modes::normal);
   // Runs work on the main thread and waits for it; runs it at once when
   // called on the main thread. Does nothing once the loop has stopped.
   void control(const std::function<void()>& work);
@@ -49,7 +51,8 @@ class MainLoop final {
   // Main thread only.
   uint64_t addTimer(double interval, bool repeats, std::function<void()> fire);
   void cancelTimer(uint64_t id);
-  // A nested loop serving only control work until done() holds.
+  // A nested loop serving only control work and blocks for all modes until
+  // done() holds.
   void runModal(const std::function<bool()>& done);
   [[nodiscard]] bool inModal() const { return modalDepth_.load() > 0; }
 
@@ -77,10 +80,19 @@ class MainLoop final {
     bool ended = false;  // counted out of modalDepth_ already
   };
 
-  // One pass: control work, then (outside a modal) due timers and one block.
+  struct Block {
+    std::function<void()> work;
+    Modes modes = Modes::normal;
+  };
+
+  // One pass: control work, then (outside a modal) due timers and one block,
+  // or (inside one) one block for all modes.
   // Returns false when the loop was stopped.
   bool serveOnce(bool modal, std::unique_lock<std::mutex>& lock);
   void runControl(std::unique_lock<std::mutex>& lock);
+  // Runs the first queued block that the loop serves in its state.
+  bool runOneBlock(bool modal, std::unique_lock<std::mutex>& lock);
+  [[nodiscard]] bool hasAllModesBlock() const;
   void endModalIfDone(std::unique_lock<std::mutex>& lock);
   bool fireOneDueTimer(std::unique_lock<std::mutex>& lock);
   [[nodiscard]] SimClock::time_point nextDueLocked() const;
@@ -92,7 +104,7 @@ class MainLoop final {
   std::thread::id mainId_;
   bool hasMain_ = false;
   bool stopped_ = false;
-  std::deque<std::function<void()>> queue_;
+  std::deque<Block> queue_;
   uint64_t postedCount_ = 0;
   uint64_t ranCount_ = 0;
   bool runningBlock_ = false;

@@ -10,6 +10,12 @@ void dispatchAsyncMain(std::function<void()> block) {
   desktop->impl().main.post(std::move(block));
 }
 
+void dispatchAsyncMainInAllModes(std::function<void()> block) {
+  sim::Desktop* desktop = sim::Desktop::current();
+  if (desktop == nullptr) return;
+  desktop->impl().main.post(std::move(block), sim::MainLoop::Modes::all);
+}
+
 bool isMainThread() {
   sim::Desktop* desktop = sim::Desktop::current();
   return desktop != nullptr && desktop->impl().main.isMainThread();

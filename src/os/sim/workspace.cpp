@@ -33,7 +33,9 @@ void activateApp(Desktop::Impl& impl, bool programCall, Pick&& pick) {
   ws.front = app;
   const ActivationNotification note{RunningApplication{app->info.bundleID}};
   for (const ActivationBlock& block : ws.observers) {
-    impl.main.post([block, note] { (*block)(note); });
+    // As on a Mac, where the notice comes through the main operation queue,
+    // it is delivered while an alert is open too.
+    impl.main.post([block, note] { (*block)(note); }, MainLoop::Modes::all);
   }
 }
 
