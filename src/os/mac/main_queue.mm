@@ -11,23 +11,26 @@
 
 namespace vyx::os {
 
-void dispatchAsyncMain(std::function<void()> block) {
+namespace {
+
+void perform(CFRunLoopMode mode, std::function<void()> block) {
   CFRunLoopRef main = CFRunLoopGetMain();
   const std::function<void()> work = std::move(block);
-  CFRunLoopPerformBlock(main, kCFRunLoopDefaultMode, ^{
+  CFRunLoopPerformBlock(main, mode, ^{
     work();
   });
   CFRunLoopWakeUp(main);
 }
 
+}  // namespace
+
+void dispatchAsyncMain(std::function<void()> block) {
+  perform(kCFRunLoopDefaultMode, std::move(block));
+}
+
 // The common modes include those of a modal panel and of menu tracking.
 void dispatchAsyncMainInAllModes(std::function<void()> block) {
-  CFRunLoopRef main = CFRunLoopGetMain();
-  const std::function<void()> work = std::move(block);
-  CFRunLoopPerformBlock(main, kCFRunLoopCommonModes, ^{
-    work();
-  });
-  CFRunLoopWakeUp(main);
+  perform(kCFRunLoopCommonModes, std::move(block));
 }
 
 bool isMainThread() {
