@@ -20,9 +20,14 @@ constexpr size_t kFuzzyMinLength = 6;
 constexpr size_t kTrailingPunctMinLength = 3;
 constexpr size_t kFuzzyMemoSize = 4096;
 
-// The word without its final ASCII punctuation key.
-std::string_view lowerPrefix(std::string_view lower) {
-  return lower.substr(0, lower.size() - 1);
+// A word of the English list, alone or followed by a mark that ends
+// English words ("the," is the and a comma). English stems do not count:
+// they are far too lenient.
+bool isEnglishListWord(const Dict& en, std::u32string_view word) {
+  const std::string lower = toLower(encodeUtf8(word));
+  if (en.hasWord(lower)) return true;
+  return endsEnglishWord(word.back()) &&
+         en.hasWord(std::string_view(lower).substr(0, lower.size() - 1));
 }
 
 // The Russian letters on the keys of , . ; ' [ ] (unshifted).
@@ -176,10 +181,7 @@ Detector::Answer Detector::checkCapitalKeyWord(std::u32string_view word, const C
   if (letter == word.end()) return {};
   if (!isLatinScript(*letter)) return checkMixed(word, set);
   // An English word after a quotation mark or a colon was typed as meant.
-  const std::string rest = toLower(encodeUtf8(word.substr(1)));
-  if (enDict.hasWord(rest) || (endsEnglishWord(word.back()) && enDict.hasWord(lowerPrefix(rest)))) {
-    return {};
-  }
+  if (isEnglishListWord(enDict, word.substr(1))) return {};
   Answer answer = checkLatin(word, false);
   if (answer.wrong || word.size() < kFuzzyMinLength) return answer;
   // One edit from a Russian word, as for any word, unless the edit is at
@@ -200,9 +202,7 @@ Detector::Answer Detector::checkLatin(std::u32string_view word, bool fuzzy) {
   // So does a word of the list followed by a mark that ends English words:
   // "the," is an English word and a comma, never "еру" and a comma; but
   // "to`" is ещё.
-  const std::string lower = toLower(encodeUtf8(word));
-  const bool enExact =
-      enDict.hasWord(lower) || (endsEnglishWord(word.back()) && enDict.hasWord(lowerPrefix(lower)));
+  const bool enExact = isEnglishListWord(enDict, word);
 
   if (word.size() >= kTrailingPunctMinLength && !enExact) {
     // The final key read as punctuation: a shifted digit gives what it gives

@@ -25,12 +25,12 @@
 #include <utility>
 
 #include "detect/detector.h"
-#include "pipeline/layout_keys.h"
 #include "log/clock.h"
 #include "log/error.h"
 #include "pipeline/buffer.h"
 #include "pipeline/double_shift.h"
 #include "pipeline/job_queue.h"
+#include "pipeline/layout_keys.h"
 #include "pipeline/replacement_job.h"
 #include "pipeline/rollback_tracker.h"
 #include "pipeline/undo_state.h"

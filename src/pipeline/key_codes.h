@@ -7,7 +7,6 @@
 #pragma once
 
 #include <cstdint>
-#include <utility>
 
 namespace vyx {
 
@@ -51,20 +50,6 @@ inline constexpr uint16_t kKeyUpArrow = 126;
 // Command, Shift, Caps Lock, Option, Control, Function and their right-hand twins.
 [[nodiscard]] constexpr bool isModifierKey(uint16_t keycode) {
   return keycode >= kKeyRightCommand && keycode <= kKeyFunction;
-}
-
-// Whether the key gave, on QWERTY, the mark that its shifted Russian capital
-// shows there: " : < > { } | from the keys of Э Ж Б Ю Х Ъ Ё on a Mac. The same
-// mark from another key (the quotation mark and colon of the Russian layout's
-// digit row) is only a mark.
-[[nodiscard]] constexpr bool isCapitalLetterKeyPress(uint16_t keycode, char32_t ch) {
-  constexpr std::pair<uint16_t, char32_t> kKeys[] = {
-      {kKeyQuote, U'"'},       {kKeySemicolon, U':'},    {kKeyComma, U'<'},    {kKeyPeriod, U'>'},
-      {kKeyLeftBracket, U'{'}, {kKeyRightBracket, U'}'}, {kKeyBackslash, U'|'}};
-  for (const auto& [key, mark] : kKeys) {
-    if (key == keycode) return ch == mark;
-  }
-  return false;
 }
 
 inline constexpr int64_t kMouseLeftDown = 1;

@@ -4,6 +4,7 @@
 #include "pipeline/app.h"
 #include "pipeline/convert_by_script.h"
 #include "pipeline/key_codes.h"
+#include "pipeline/layout_keys.h"
 #include "pipeline/skip_rules.h"
 #include "pipeline/word_decision.h"
 #include "text/utf8.h"

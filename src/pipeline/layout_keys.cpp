@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "detect/keymaps.h"
 #include "pipeline/key_codes.h"
 #include "text/unicode.h"
 
@@ -73,6 +74,10 @@ std::optional<char32_t> rereadKey(KeyLayout from, KeyLayout to, uint16_t keycode
   const std::optional<char32_t> was = layoutKeyChar(from, keycode, flags);
   if (!was || text.size() != 1 || text.front() != *was) return std::nullopt;
   return layoutKeyChar(to, keycode, flags);
+}
+
+bool isCapitalLetterKeyPress(uint16_t keycode, char32_t ch) {
+  return isCapitalLetterKey(ch) && layoutKeyChar(KeyLayout::us, keycode, kFlagShift) == ch;
 }
 
 }  // namespace vyx

@@ -33,4 +33,10 @@ enum class KeyLayout : uint8_t {
 [[nodiscard]] std::optional<char32_t> rereadKey(KeyLayout from, KeyLayout to, uint16_t keycode,
                                                 int64_t flags, std::u16string_view text);
 
+// Whether the key gave, on QWERTY, the mark that its shifted Russian capital
+// shows there: " : < > { } | from the keys of Э Ж Б Ю Х Ъ Ё on a Mac. The same
+// mark from another key (the quotation mark and colon of the Russian layout's
+// digit row) is only a mark.
+[[nodiscard]] bool isCapitalLetterKeyPress(uint16_t keycode, char32_t ch);
+
 }  // namespace vyx

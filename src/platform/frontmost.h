@@ -26,7 +26,8 @@ void clearCachedFrontmostBundleID();
 // The application keys reach this moment, as the workspace knows it ("" for
 // none, or one without an identifier): the cache follows it only once the
 // activation notice has been served on the main thread. Any thread; asks
-// the workspace, so it stays off the path of every keystroke.
+// the workspace each time, so only the keys around a correction (held ones,
+// and the program's own while it types) pay for it, never a plain keystroke.
 [[nodiscard]] std::string FrontmostAppIDNow();
 
 }  // namespace vyx

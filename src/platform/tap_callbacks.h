@@ -17,7 +17,7 @@ namespace vyx {
 // A key down or modifier change: 1 drops the event, 0 lets it pass. text
 // is all the key gave (ch, its first unit, 0 for none).
 [[nodiscard]] int32_t goKeyCallback(int64_t keycode, char16_t ch, uint64_t flags, int64_t userData,
-                                    std::u16string_view text = {}) noexcept;
+                                    std::u16string_view text) noexcept;
 // A key up: 1 drops it, 0 lets it pass.
 [[nodiscard]] int32_t goKeyUp(int64_t keycode) noexcept;
 // A copy of a mouse event (the token). 1: the pipeline owns the copy, will
@@ -27,7 +27,7 @@ namespace vyx {
 // The system disabled the tap and the callback enabled it again: reason 1
 // for a slow callback, 2 for user input. keyPassed: the key down the tap
 // was swallowing when it was disabled reached the application after all.
-void goTapDisabled(int64_t reason, bool keyPassed = false) noexcept;
+void goTapDisabled(int64_t reason, bool keyPassed) noexcept;
 
 // The App's mouseGate operation.
 void setMouseGateState(bool on);

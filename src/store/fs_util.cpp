@@ -169,24 +169,6 @@ Result<std::string> readFile(const std::string& path, size_t maxBytes) {
   return data;
 }
 
-Status writeFile(const std::string& path, std::string_view data, mode_t mode, size_t maxBytes) {
-  if (data.size() > maxBytes) return contentsTooLarge(path, maxBytes);
-  // Checked before opening, for a clear message (a pipe without a reader
-  // fails to open with a puzzling one), and again on what was opened, in
-  // case the path changed meanwhile. Nothing is truncated before that.
-  struct stat st {};
-  if (::stat(path.c_str(), &st) == 0) {
-    if (Status s = checkStoredFile("write", path, st, maxBytes); !s) return s;
-  }
-  Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, mode));
-  if (fd.get() < 0) return pathError("open", path, errno);
-  if (::fstat(fd.get(), &st) != 0) return pathError("stat", path, errno);
-  if (Status s = checkStoredFile("write", path, st, maxBytes); !s) return s;
-  if (::ftruncate(fd.get(), 0) != 0) return pathError("truncate", path, errno);
-  if (Status s = writeAll(fd.get(), data, path); !s) return s;
-  return closeFd(fd, path);
-}
-
 Status writeFileAtomic(const std::string& path, std::string_view data, mode_t mode,
                        size_t maxBytes) {
   if (data.size() > maxBytes) return contentsTooLarge(path, maxBytes);

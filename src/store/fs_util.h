@@ -31,11 +31,6 @@ namespace vyx {
 // The whole file, when checkStoredFile lets it through. Opening never blocks.
 // The error keeps errno, so ENOENT can be told apart.
 [[nodiscard]] Result<std::string> readFile(const std::string& path, size_t maxBytes);
-// Creates (with mode) or truncates and writes, in place. An existing file
-// that checkStoredFile refuses is left as it is, and data over maxBytes is
-// not written: what is written can always be read back.
-[[nodiscard]] Status writeFile(const std::string& path, std::string_view data, mode_t mode,
-                               size_t maxBytes);
 // Writes path.tmp (made afresh, exclusively, never through a symbolic link,
 // with exactly mode whatever the umask), flushes it to disk, renames it over
 // path and flushes the directory, so a crash or a full disk leaves the old

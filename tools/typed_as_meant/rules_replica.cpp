@@ -6,6 +6,7 @@
 #include "pipeline/buffer.h"
 #include "pipeline/convert_by_script.h"
 #include "pipeline/key_codes.h"
+#include "pipeline/layout_keys.h"
 #include "pipeline/word_decision.h"
 #include "text/utf8.h"
 
