@@ -30,7 +30,8 @@ class Desk final {
     if (launch.trusted) ready();
   }
 
-  // Waits for "Vyx ready" and the event tap (a fresh start or after the grant).
+  // Waits for "Vyx ready", the event tap and the main queue (a fresh start
+  // or after the grant).
   void ready() {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (!vyx_.logged("Vyx ready") && !vyx_.logged("Accessibility granted — Vyx ready")) {
@@ -40,6 +41,9 @@ class Desk final {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     if (!waitForEnabledTap(client_)) throw std::runtime_error("the event tap never ran");
+    // The icon and the onboarding window change on the main queue a moment
+    // after the log line, as on a Mac.
+    settle();
   }
 
   [[nodiscard]] VyxProcess& vyx() { return vyx_; }

@@ -82,7 +82,8 @@ TEST(ProgramStartup, WithAccessibilityItCorrectsAWrongLayoutWordAndEndsOnSigterm
                    "Keyboard hook started", "Vyx ready"}));
 
   DesktopClient client = vyx.connect();
-  EXPECT_EQ(client.statusItemTitle(), "\u26A1");
+  // The icon changes on the main queue, which runs just after the log line.
+  EXPECT_TRUE(eventually([&] { return client.statusItemTitle() == "\u26A1"; }));
   EXPECT_TRUE(client.windows().empty());
   ASSERT_TRUE(waitForEnabledTap(client));
   // Typed on the U.S. layout by a person who meant Russian.
