@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <filesystem>
 #include <mutex>
 
 #include "log/logger.h"
@@ -87,18 +86,11 @@ Status SaveConfig(const Config& config) {
     }
     if (kept) logf("config: kept the settings that could not be loaded as %s", *kept);
     config.keepFileAside = false;
-    exists = false;
-  }
-  // A symbolic link (settings kept with the user's other dotfiles) stays one:
-  // the file it leads to is replaced.
-  std::string target = path;
-  if (exists) {
-    std::error_code ec;
-    const std::filesystem::path resolved = std::filesystem::canonical(path, ec);
-    if (!ec) target = resolved.string();
+    // A linked file stays where it is (a copy was kept); a plain one moved.
+    exists = ::stat(path.c_str(), &st) == 0;
   }
   // An existing file keeps its mode; a new one is private.
-  return writeFileAtomic(target, *text, exists ? st.st_mode & 0777 : 0600, kConfigMaxBytes);
+  return writeFileAtomic(path, *text, exists ? st.st_mode & 0777 : 0600, kConfigMaxBytes);
 }
 
 }  // namespace vyx

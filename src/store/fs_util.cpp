@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <utility>
 
@@ -169,9 +170,12 @@ Result<std::string> readFile(const std::string& path, size_t maxBytes) {
   return data;
 }
 
-Status writeFileAtomic(const std::string& path, std::string_view data, mode_t mode,
+Status writeFileAtomic(const std::string& filePath, std::string_view data, mode_t mode,
                        size_t maxBytes) {
-  if (data.size() > maxBytes) return contentsTooLarge(path, maxBytes);
+  if (data.size() > maxBytes) return contentsTooLarge(filePath, maxBytes);
+  // The temporary file goes beside the file the link leads to: a rename
+  // never crosses file systems, and the link itself is never replaced.
+  const std::string path = linkTarget(filePath);
   const std::string tmp = path + ".tmp";
   {
     // A leftover of an earlier save goes first, whatever it is: a read-only
@@ -200,19 +204,92 @@ Status writeFileAtomic(const std::string& path, std::string_view data, mode_t mo
   return {};
 }
 
-Result<std::string> keepAside(const std::string& path) {
-  constexpr int kNumbered = 9;
-  std::string target = path + ".corrupt.bak";
-  Status moved = renamePath(path, target);
-  for (int n = 1; !moved && moved.error().sysErrno() != ENOENT && n <= kNumbered; ++n) {
-    // A numbered name is only taken while free: it may hold an earlier keep.
-    target = path + ".corrupt." + std::to_string(n) + ".bak";
+namespace {
+
+// The names a kept file may take, in order.
+std::string keptName(const std::string& path, int n) {
+  if (n == 0) return path + ".corrupt.bak";
+  return path + ".corrupt." + std::to_string(n) + ".bak";
+}
+
+// Enough for every mishap a person would not notice; beyond it the file
+// stays, and the caller reports it.
+constexpr int kKeptNames = 100;
+
+// A copy of what path leads to, in a file made afresh: the link and the file
+// it leads to both stay where the person put them.
+Result<std::string> keepCopy(const std::string& path) {
+  Fd in(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (in.get() < 0) return pathError("open", path, errno);
+  struct stat st {};
+  if (::fstat(in.get(), &st) != 0) return pathError("stat", path, errno);
+  if (!S_ISREG(st.st_mode)) return Error("keep " + path + ": not a regular file");
+  for (int n = 0; n < kKeptNames; ++n) {
+    const std::string target = keptName(path, n);
+    Fd out(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (out.get() < 0) {
+      if (errno == EEXIST) continue;
+      return pathError("open", target, errno);
+    }
+    Status copied = [&]() -> Status {
+      char buf[65536];
+      for (;;) {
+        const ssize_t got = ::read(in.get(), buf, sizeof buf);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return pathError("read", path, errno);
+        if (got == 0) break;
+        if (Status s = writeAll(out.get(), {buf, static_cast<size_t>(got)}, target); !s) return s;
+      }
+      if (::fsync(out.get()) != 0) return pathError("sync", target, errno);
+      return closeFd(out, target);
+    }();
+    if (!copied) {
+      (void)::unlink(target.c_str());
+      return copied.error();
+    }
+    return target;
+  }
+  return Error("keep " + path + ": no free name for another kept copy");
+}
+
+// Gives the file a second name and then drops the first: link() never
+// replaces what already has that name, as rename() would. Where the file
+// system has no hard links, the name is checked free just before the rename.
+Result<std::string> keepByName(const std::string& path) {
+  for (int n = 0; n < kKeptNames; ++n) {
+    const std::string target = keptName(path, n);
+    if (::link(path.c_str(), target.c_str()) == 0) {
+      if (::unlink(path.c_str()) == 0) return target;
+      const int err = errno;
+      (void)::unlink(target.c_str());
+      return pathError("remove", path, err);
+    }
+    if (errno == EEXIST) continue;
+    if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS && errno != EMLINK) {
+      return Error::fromErrno("link " + path + " " + target, errno);
+    }
     struct stat st {};
     if (::lstat(target.c_str(), &st) == 0) continue;
-    moved = renamePath(path, target);
+    if (Status s = renamePath(path, target); !s) return s.error();
+    return target;
   }
-  if (!moved) return moved.error();
-  return target;
+  return Error("keep " + path + ": no free name for another kept copy");
+}
+
+}  // namespace
+
+Result<std::string> keepAside(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return pathError("keep", path, errno);
+  return S_ISLNK(st.st_mode) ? keepCopy(path) : keepByName(path);
+}
+
+std::string linkTarget(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+  std::error_code ec;
+  const std::filesystem::path resolved = std::filesystem::canonical(path, ec);
+  return ec ? path : resolved.string();
 }
 
 Status renamePath(const std::string& from, const std::string& to) {

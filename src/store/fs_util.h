@@ -35,15 +35,20 @@ namespace vyx {
 // with exactly mode whatever the umask), flushes it to disk, renames it over
 // path and flushes the directory, so a crash or a full disk leaves the old
 // file or the new one, never a torn one. A temporary file that could not be
-// written whole is removed. Data over maxBytes is not written.
+// written whole is removed. Data over maxBytes is not written. A symbolic
+// link at path stays: the file it leads to is the one replaced.
 [[nodiscard]] Status writeFileAtomic(const std::string& path, std::string_view data, mode_t mode,
                                      size_t maxBytes);
-// Moves a file that could not be loaded out of the way, keeping it for the
-// user: to path.corrupt.bak (replacing an older one), or, when something
-// that cannot be replaced stands there, to the first free
-// path.corrupt.N.bak. Returns the name it now has; on failure the file is
-// still at path.
+// Keeps a file that could not be loaded for the user, under the first free
+// name of path.corrupt.bak, path.corrupt.1.bak, ...: an earlier kept file is
+// never replaced. A plain file moves there; a symbolic link stays, and a
+// copy of the file it leads to is made there. Returns the kept name; on
+// failure the file is still at path (an error with ENOENT: nothing was
+// there).
 [[nodiscard]] Result<std::string> keepAside(const std::string& path);
+// What a symbolic link at path leads to, resolved; path itself when it is
+// no link or leads nowhere.
+[[nodiscard]] std::string linkTarget(const std::string& path);
 [[nodiscard]] Status renamePath(const std::string& from, const std::string& to);
 [[nodiscard]] Status chmodPath(const std::string& path, mode_t mode);
 // The names in a directory, sorted.

@@ -174,6 +174,7 @@ TEST_F(ExceptionStoreTest, EmptyOrMissingFileStartsEmptyAndWritesNothingUntilNee
 TEST_F(ExceptionStoreTest, UndecodableFileIsMovedAsideAndTheStoreStartsEmpty) {
   makeDir();
   writeText(file("exceptions.json.corrupt.bak"), "older");
+  int kept = 0;
   for (const std::string& bad :
        {std::string("{\"entries\": [{\"word\": \"x\", \"added\": \"soon\"}]}"),
         std::string("{\"entries\": []} trailing"), std::string("\x00\x01", 2),
@@ -183,7 +184,8 @@ TEST_F(ExceptionStoreTest, UndecodableFileIsMovedAsideAndTheStoreStartsEmpty) {
     ASSERT_NE(s, nullptr);
     EXPECT_TRUE(s->List().empty());
     EXPECT_FALSE(exists(file("exceptions.json")));
-    EXPECT_EQ(readText(file("exceptions.json.corrupt.bak")), bad);
+    EXPECT_EQ(readText(file("exceptions.json.corrupt." + std::to_string(++kept) + ".bak")), bad);
+    EXPECT_EQ(readText(file("exceptions.json.corrupt.bak")), "older");
     ASSERT_TRUE(s->Add("com.a", "fresh").ok());
     s->Close();
     Result<ExceptionsFile> saved = decodeExceptionsFile(readText(file("exceptions.json")));
@@ -206,12 +208,12 @@ TEST_F(ExceptionStoreTest, ADamagedFileThatCannotBeMovedAsideIsNeverWrittenOver)
   EXPECT_EQ(readText(file("exceptions.json.corrupt.1.bak")), bad) << "the first free number";
   moved.reset();
 
-  for (int n = 1; n <= 9; ++n) occupy("exceptions.json.corrupt." + std::to_string(n) + ".bak");
+  for (int n = 1; n < 100; ++n) occupy("exceptions.json.corrupt." + std::to_string(n) + ".bak");
   writeText(file("exceptions.json"), bad);
   Result<std::shared_ptr<ExceptionStore>> stuck = NewExceptionStore();
   ASSERT_FALSE(stuck.ok());
   EXPECT_EQ(stuck.error().message().rfind(
-                file("exceptions.json") + " does not load and cannot be moved aside: rename ", 0),
+                file("exceptions.json") + " does not load and cannot be moved aside: keep ", 0),
             0u)
       << stuck.error().message();
   EXPECT_EQ(readText(file("exceptions.json")), bad);

@@ -5,9 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <future>
 #include <utility>
+#include <vector>
 
 #include "store/config.h"
 #include "store/custom_dict.h"
@@ -125,6 +128,80 @@ TEST_F(HostileFilesTest, PipesAndHugeFilesAreRefusedAndLeftAsTheyAre) {
     EXPECT_EQ(handed, 1u);
     EXPECT_THAT(log.messages(), Contains(refused("custom dict: read", "custom_dict.txt")).Times(1));
   }
+}
+
+// The two files a start loads and a change saves, each opened and changed
+// as a start followed by «Не исправлять в текущем приложении» or a lesson
+// would. Both load with no error afterwards.
+struct SavedFile {
+  const char* name;
+  std::function<void()> openAndChange;
+};
+
+std::vector<SavedFile> savedFiles() {
+  return {
+      {"config.yaml",
+       [] {
+         LoadedConfig loaded = LoadConfig();
+         (void)loaded.config->AddExcludedApp("com.example.new");
+         EXPECT_TRUE(SaveConfig(*loaded.config).ok());
+         EXPECT_FALSE(LoadConfig().error.has_value());
+       }},
+      {"exceptions.json",
+       [] {
+         auto store = NewExceptionStore();
+         ASSERT_TRUE(store.ok()) << store.error().message();
+         EXPECT_TRUE((*store)->Add("com.example.new", "ghbdtn").ok());
+         (*store)->Close();
+         EXPECT_EQ(NewExceptionStore().value()->List().size(), 1u);
+       }},
+  };
+}
+
+// Three hand edits gone wrong, one after another: each is kept, none
+// replaces the one kept before it.
+TEST_F(HostileFilesTest, EveryFileThatDidNotLoadIsKeptUnderANameOfItsOwn) {
+  for (const SavedFile& saved : savedFiles()) {
+    SCOPED_TRACE(saved.name);
+    makeDir();
+    const std::string path = file(saved.name);
+    const std::vector<std::string> kept = {path + ".corrupt.bak", path + ".corrupt.1.bak",
+                                           path + ".corrupt.2.bak"};
+    const std::vector<std::string> damaged = {"[first", "{second", "[third"};
+    for (const std::string& text : damaged) {
+      writeText(path, text);
+      saved.openAndChange();
+    }
+    for (size_t i = 0; i < kept.size(); ++i) EXPECT_EQ(readText(kept[i]), damaged[i]);
+  }
+}
+
+// Files kept with the person's other dotfiles stay there, linked, through
+// every save, and a damaged one is kept aside without losing the link.
+TEST_F(HostileFilesTest, ALinkedFileStaysLinkedThroughSavesAndKeepingAside) {
+  const std::string dotfiles = root_ + "/dotfiles";
+  std::filesystem::create_directories(dotfiles);
+  for (const SavedFile& saved : savedFiles()) {
+    SCOPED_TRACE(saved.name);
+    makeDir();
+    const std::string path = file(saved.name);
+    const std::string target = dotfiles + "/" + saved.name;
+    writeText(target, "[damaged");
+    std::filesystem::create_symlink(target, path);
+    saved.openAndChange();
+    saved.openAndChange();
+    EXPECT_TRUE(std::filesystem::is_symlink(path));
+    EXPECT_NE(readText(target).find("com.example.new"), std::string::npos) << readText(target);
+    EXPECT_EQ(readText(path + ".corrupt.bak"), "[damaged");
+    EXPECT_FALSE(exists(path + ".corrupt.1.bak"));
+  }
+  // Nothing but the two files was left in the linked folder.
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dotfiles)) {
+    names.push_back(e.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"config.yaml", "exceptions.json"}));
 }
 
 // What an earlier save left at exceptions.json.tmp never decides where or
