@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstddef>
 #include <mutex>
 
 #include "log/logger.h"
@@ -41,6 +42,7 @@ bool Config::AddExcludedApp(std::string_view app) {
     if (lowered.find(toLower(e)) != std::string::npos) return false;
   }
   ExcludedApps.emplace_back(trimmed);
+  unsavedApps.emplace_back(trimmed);
   return true;
 }
 
@@ -64,33 +66,84 @@ LoadedConfig LoadConfig() {
   if (Status s = decodeConfig(*text, *out.config); !s) {
     out.error = s.error();
     out.config->keepFileAside = true;
+  } else {
+    out.config->savedFile.text = std::move(text).value();
   }
   return out;
 }
 
+namespace {
+
+// The settings in text, with the applications added since the last save;
+// null when text does not load.
+std::unique_ptr<Config> withUnsavedApps(const Result<std::string>& text, const Config& config) {
+  auto record = std::make_unique<Config>();
+  if (!text || !decodeConfig(*text, *record)) return nullptr;
+  std::vector<std::string> added;
+  {
+    std::shared_lock lock(config.mu);
+    added = config.unsavedApps;
+  }
+  for (const std::string& app : added) (void)record->AddExcludedApp(app);
+  return record;
+}
+
+}  // namespace
+
 Status SaveConfig(const Config& config) {
   const std::string path = configPath();
   if (Status s = mkdirAll(parentDir(path), 0700); !s) return s;
-  Result<std::string> text = encodeConfig(config);
-  if (!text) return text.error();
   struct stat st {};
   bool exists = ::stat(path.c_str(), &st) == 0;
   // What is not a file, or far too large, is never replaced.
   if (exists) {
     if (Status s = checkStoredFile("write", path, st, kConfigMaxBytes); !s) return s;
   }
-  if (config.keepFileAside.load()) {
+  Config::FileState& known = config.savedFile;
+  bool keep = exists && config.keepFileAside.load();
+  // The record written: the one in memory, or the person's own file once
+  // they edited it while the program ran.
+  std::unique_ptr<Config> edited;
+  if (exists && (keep || known.text)) {
+    const Result<std::string> now = readFile(path, kConfigMaxBytes);
+    if (keep || known.followsFile || !now || *now != *known.text) {
+      edited = withUnsavedApps(now, config);
+      if (edited) {
+        keep = false;
+        known.followsFile = true;
+      } else {
+        keep = true;
+        // What was last written there holds the edits made before.
+        if (known.followsFile && known.text) edited = withUnsavedApps(*known.text, config);
+      }
+    }
+  }
+  const size_t savedApps = [&] {
+    std::shared_lock lock(config.mu);
+    return config.unsavedApps.size();
+  }();
+  Result<std::string> text = encodeConfig(edited ? *edited : config);
+  if (!text) return text.error();
+  if (keep) {
     Result<std::string> kept = keepAside(path);
     if (!kept && kept.error().sysErrno() != ENOENT) {
       return Error::wrap("keep " + path + " aside", kept.error());
     }
     if (kept) logf("config: kept the settings that could not be loaded as %s", *kept);
-    config.keepFileAside = false;
     // A linked file stays where it is (a copy was kept); a plain one moved.
     exists = ::stat(path.c_str(), &st) == 0;
   }
+  config.keepFileAside = false;
   // An existing file keeps its mode; a new one is private.
-  return writeFileAtomic(path, *text, exists ? st.st_mode & 0777 : 0600, kConfigMaxBytes);
+  if (Status s = writeFileAtomic(path, *text, exists ? st.st_mode & 0777 : 0600, kConfigMaxBytes);
+      !s) {
+    return s;
+  }
+  known.text = std::move(text).value();
+  std::unique_lock lock(config.mu);
+  config.unsavedApps.erase(config.unsavedApps.begin(),
+                           config.unsavedApps.begin() + static_cast<ptrdiff_t>(savedApps));
+  return {};
 }
 
 }  // namespace vyx

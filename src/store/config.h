@@ -34,6 +34,18 @@ struct Config {
   // parse, or could not be read): the first save keeps that file aside
   // before writing, so the user's settings are never lost. Main thread only.
   mutable std::atomic<bool> keepFileAside{false};
+  // What this process last read from config.yaml or wrote there, so that a
+  // save can tell the person's own edits made since and keep them. Main
+  // thread only.
+  struct FileState {
+    std::optional<std::string> text;  // none before a load or a save
+    // The file holds settings that are not the ones in force here (an edit
+    // made while running), so every later save starts from the file.
+    bool followsFile = false;
+  };
+  mutable FileState savedFile;
+  // Added by AddExcludedApp since the last save, oldest first; under mu.
+  mutable std::vector<std::string> unsavedApps;
 
   // Whether app contains one of the entries, ignoring case.
   [[nodiscard]] bool IsAppExcluded(std::string_view app) const;
@@ -65,8 +77,11 @@ struct LoadedConfig {
 [[nodiscard]] LoadedConfig LoadConfig();
 // Writes the record to configPath() (directory 0700, a new file 0600, an
 // existing one keeps its mode) through a temporary file and a rename: on any
-// failure the file on disk stays as it was. A file that was not loaded is
-// first kept aside (keepAside); when that fails nothing is written.
+// failure the file on disk stays as it was. When the file changed since it
+// was loaded or last saved, what it holds now is written instead, with the
+// applications added since the last save; the record in memory keeps the
+// settings in force. A file that does not load is first kept aside
+// (keepAside); when that fails nothing is written.
 [[nodiscard]] Status SaveConfig(const Config& config);
 
 // The YAML text of the record, in the file's layout (takes the read lock).

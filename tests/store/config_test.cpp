@@ -263,6 +263,42 @@ TEST_F(ConfigTest, AFileThatDidNotLoadIsKeptAsideBeforeTheFirstSave) {
   }
 }
 
+// The person edits config.yaml while Vyx runs, then excludes applications
+// from the menu: each save adds its one application to what the file holds
+// then. A file that no longer loads is kept first. The settings in force
+// stay those read at start.
+TEST_F(ConfigTest, HandEditsMadeWhileRunningSurviveTheMenusSaves) {
+  LoadedConfig loaded = loadFrom("min_word_length: 3\nexcluded_apps: [com.a]\n");
+  ASSERT_FALSE(loaded.error.has_value());
+  Config& running = *loaded.config;
+  const auto exclude = [&](const char* app) {
+    ASSERT_TRUE(running.AddExcludedApp(app));
+    ASSERT_TRUE(SaveConfig(running).ok());
+  };
+  const auto onDisk = [&] {
+    LoadedConfig now = LoadConfig();
+    EXPECT_FALSE(now.error.has_value());
+    return std::make_pair(now.config->MinWordLength, now.config->ExcludedApps);
+  };
+  // Same size as what was loaded: only the content tells.
+  writeText(file("config.yaml"), "min_word_length: 5\nexcluded_apps: [com.b]\n");
+  exclude("com.menu.one");
+  EXPECT_EQ(onDisk(), std::make_pair(int64_t{5}, Apps{"com.b", "com.menu.one"}));
+  exclude("com.menu.two");
+  EXPECT_EQ(onDisk(), std::make_pair(int64_t{5}, Apps{"com.b", "com.menu.one", "com.menu.two"}));
+
+  const std::string broken = "min_word_length: 7\nexcluded_apps: [com.c\n";
+  writeText(file("config.yaml"), broken);
+  exclude("com.menu.three");
+  EXPECT_EQ(readText(file("config.yaml") + ".corrupt.bak"), broken);
+  EXPECT_EQ(onDisk(), std::make_pair(int64_t{5}, Apps{"com.b", "com.menu.one", "com.menu.two",
+                                                      "com.menu.three"}));
+
+  EXPECT_EQ(running.MinWordLength, 3);
+  EXPECT_EQ(running.ExcludedApps,
+            (Apps{"com.a", "com.menu.one", "com.menu.two", "com.menu.three"}));
+}
+
 // A full disk fails the save, and says so; the file keeps every byte it had.
 TEST_F(ConfigTest, ASaveThatCannotBeWrittenWholeLeavesTheFileAsItWas) {
   LoadedConfig loaded = loadFrom("min_word_length: 3\nexcluded_apps: [com.a]\n");
