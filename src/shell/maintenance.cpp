@@ -70,6 +70,8 @@ int runMaintenanceMode(const CommandLineOptions& options) {
       lock = std::move(locked).value();
     } else if (heldElsewhere(locked.error())) {
       logFatalLine("Vyx is running: quit it first, then run this again");
+    } else if (lockFileOccupied(locked.error())) {
+      logFatalf(kLockFileOccupied, locked.error());
     }
     // Where no lock can be had at all, the change goes ahead unguarded.
   }

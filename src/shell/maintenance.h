@@ -7,6 +7,10 @@
 
 namespace vyx {
 
+// The fatal line, for a start and a maintenance mode alike, when something
+// other than the lock file stands at vyx.lock.
+inline constexpr const char* kLockFileOccupied = "instance lock: %v: remove it and try again";
+
 // Opens the store (a failure is the fatal line "exceptions store: %v"),
 // performs the first action asked for (list, forget, forget-app, clear),
 // prints its result on standard output and closes the store, which saves

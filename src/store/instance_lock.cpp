@@ -27,6 +27,18 @@ InstanceLock::~InstanceLock() {
   if (fd_ >= 0) ::close(fd_);
 }
 
+namespace {
+
+// Marked with EEXIST, which nothing else here reports: something that is not
+// the lock file stands in its place.
+constexpr int kOccupied = EEXIST;
+
+Error notAFile(const std::string& path) {
+  return Error(path + " is not a regular file", kOccupied);
+}
+
+}  // namespace
+
 Result<InstanceLock> lockConfigDir() {
   Result<std::string> dir = defaultConfigDir();
   if (!dir) return Error::wrap("resolve config dir", dir.error());
@@ -36,10 +48,14 @@ Result<InstanceLock> lockConfigDir() {
   // to programs started later (they would hold the lock on after an exit).
   InstanceLock lock(
       ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600));
-  if (lock.fd_ < 0) return Error::fromErrno("open " + path, errno);
+  if (lock.fd_ < 0) {
+    // A link (O_NOFOLLOW), a directory, a socket.
+    if (errno == ELOOP || errno == EISDIR || errno == ENXIO) return notAFile(path);
+    return Error::fromErrno("open " + path, errno);
+  }
   struct stat st {};
   if (::fstat(lock.fd_, &st) != 0) return Error::fromErrno("stat " + path, errno);
-  if (!S_ISREG(st.st_mode)) return Error("lock " + path + ": not a regular file");
+  if (!S_ISREG(st.st_mode)) return notAFile(path);
   while (::flock(lock.fd_, LOCK_EX | LOCK_NB) != 0) {
     if (errno != EINTR) return Error::fromErrno("lock " + path, errno);
   }
@@ -48,6 +64,10 @@ Result<InstanceLock> lockConfigDir() {
 
 bool heldElsewhere(const Error& error) {
   return error.sysErrno() == EWOULDBLOCK;
+}
+
+bool lockFileOccupied(const Error& error) {
+  return error.sysErrno() == kOccupied;
 }
 
 }  // namespace vyx

@@ -29,9 +29,14 @@ class InstanceLock final {
 };
 
 // Resolves the configuration directory, creates it (0700) and vyx.lock in it
-// (0600), and takes the lock without waiting. When another process holds it
-// the error answers heldElsewhere.
+// (0600), and takes the lock without waiting. vyx.lock is never followed
+// when it is a symbolic link. When another process holds the lock the error
+// answers heldElsewhere; when anything but a regular file stands at vyx.lock
+// (a link, a directory, a pipe) it answers lockFileOccupied: no lock can be
+// had there until the person removes it. Any other error means the
+// directory or its file system gives no lock at all.
 [[nodiscard]] Result<InstanceLock> lockConfigDir();
 [[nodiscard]] bool heldElsewhere(const Error& error);
+[[nodiscard]] bool lockFileOccupied(const Error& error);
 
 }  // namespace vyx

@@ -4,8 +4,13 @@
 // listing still works.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/vyx_process.h"
@@ -63,6 +68,39 @@ TEST(ProgramSingleInstance, WhileVyxRunsOnlyListingWorksBesideIt) {
   const VyxRun forget = runBeside(dir, {"--forget", "ghbdtn"});
   EXPECT_EQ(forget.status, 0);
   EXPECT_EQ(forget.out, "forgot 1 entries for word \"ghbdtn\"\n");
+}
+
+// Something else standing at vyx.lock cannot hold the lock, so two Vyx
+// could run on one directory: neither a start nor a change goes ahead, and
+// the message names the file to remove.
+TEST(ProgramSingleInstance, AnythingButAFileAtTheLockIsRefused) {
+  const TempDir dir;
+  const std::string lock = dir.file("vyx.lock");
+  const std::string exceptions =
+      R"({"entries":[{"app":"*","word":"ghbdtn","added":"2025-01-02T00:00:00Z","hit_count":1}]})";
+  std::ofstream(dir.file("exceptions.json")) << exceptions;
+  std::ofstream(dir.file("elsewhere")) << "";
+  const std::vector<std::pair<std::string, std::function<void()>>> occupants = {
+      {"a symbolic link", [&] { std::filesystem::create_symlink(dir.file("elsewhere"), lock); }},
+      {"a directory", [&] { std::filesystem::create_directory(lock); }},
+      {"a named pipe", [&] { ::mkfifo(lock.c_str(), 0600); }},
+  };
+  for (const auto& [what, make] : occupants) {
+    SCOPED_TRACE(what);
+    make();
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{}, std::vector<std::string>{"--clear-exceptions"}}) {
+      const VyxRun run =
+          runVyx({.args = args, .driven = false, .configDir = dir.path()}, std::chrono::seconds(5));
+      EXPECT_EQ(run.status, 1);
+      const Lines log = VyxProcess::messagesOf(run.err);
+      ASSERT_FALSE(log.empty());
+      EXPECT_EQ(log.back(),
+                "instance lock: " + lock + " is not a regular file: remove it and try again");
+      EXPECT_EQ(readFile(dir.file("exceptions.json")), exceptions);
+    }
+    std::filesystem::remove(lock);
+  }
 }
 
 }  // namespace

@@ -126,6 +126,9 @@ int runProgram(Platform& platform) {
   Result<InstanceLock> lock = lockConfigDir();
   if (!lock.ok()) {
     if (heldElsewhere(lock.error())) logFatalLine("Vyx is already running: quit it first");
+    if (lockFileOccupied(lock.error())) logFatalf(kLockFileOccupied, lock.error());
+    // A file system that gives no lock at all: refusing would stop Vyx for
+    // a reason the person cannot mend.
     logf("instance lock: %v — going on without it", lock.error());
   }
 
