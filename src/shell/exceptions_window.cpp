@@ -51,12 +51,14 @@ std::string goTrayExceptionAdd(std::string_view app, std::string_view word) {
   return {};
 }
 
-// The entry of exactly this application (no fall-back to "*"), ignoring case.
+// The entry of the row: exactly this application and word (no fall-back to
+// "*"), case included, so that of two entries that differ only in case the
+// one selected goes.
 void goTrayExceptionRemove(std::string_view app, std::string_view word) {
   ExceptionStore* store = trayStore();
   if (store == nullptr) return;
   // Whether an entry existed does not matter: the list is reloaded anyway.
-  (void)store->Remove(app, word);
+  (void)store->RemoveEntry(app, word);
 }
 
 }  // namespace

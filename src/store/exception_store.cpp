@@ -118,6 +118,32 @@ bool ExceptionStore::Remove(std::string_view app, std::string_view word) {
   return true;
 }
 
+bool ExceptionStore::RemoveEntry(std::string_view app, std::string_view word) {
+  {
+    std::unique_lock lock(mu);
+    const auto it = std::find_if(entries.begin(), entries.end(), [&](const Exception& e) {
+      return e.App == app && e.Word == word;
+    });
+    if (it == entries.end()) return false;
+    const std::string key = makeKey(app, word);
+    const auto found = index.find(key);
+    const bool indexed = found != index.end() && found->second == it;
+    entries.erase(it);
+    if (indexed) {
+      index.erase(found);
+      // The latest entry left with the same key is the one a load would find.
+      for (auto r = entries.end(); r != entries.begin();) {
+        if (--r; makeKey(r->App, r->Word) == key) {
+          index.emplace(key, r);
+          break;
+        }
+      }
+    }
+  }
+  markDirty();
+  return true;
+}
+
 void ExceptionStore::Clear() {
   {
     std::unique_lock lock(mu);

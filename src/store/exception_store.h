@@ -76,6 +76,11 @@ class ExceptionStore final {
   size_t ForgetApp(std::string_view app);
   // Removes the entry that a lookup of (app, word) finds; no fall-back to "*".
   bool Remove(std::string_view app, std::string_view word);
+  // Removes the entry holding exactly app and word, case included, even
+  // beside another that differs only in case; when lookups found the one
+  // removed, they find the latest one left of that key. Whether one was
+  // there.
+  bool RemoveEntry(std::string_view app, std::string_view word);
   void Clear();
   // Copies of all entries in insertion order.
   [[nodiscard]] std::vector<Exception> List() const;

@@ -217,6 +217,37 @@ TEST(ExceptionsWindow, RemovingTakesExactlyTheSelectedRow) {
   EXPECT_FALSE(d.currentAlert());
 }
 
+// A hand-edited file may hold entries that differ only in case: each row
+// removes its own entry, and the other stays, still in force, until its own
+// row is removed.
+TEST(ExceptionsWindow, RowsThatDifferOnlyInCaseAreRemovedEachByItsOwn) {
+  ShellRig rig;
+  std::ofstream(rig.file("exceptions.json"))
+      << R"({"entries":[{"app":"com.apple.TextEdit","word":"Ghbdtn"},)"
+         R"({"app":"com.apple.TextEdit","word":"ghbdtn"},{"app":"*","word":"hello"}]})";
+  rig.startApp();
+  rig.ensureApp();
+  auto& d = rig.desktop;
+  ASSERT_TRUE(d.clickStatusMenuItem({"Исключения…"}));
+  const size_t id = rig.windowTitled(kTitle)->id;
+  const auto rows = [&] { return d.window(id)->content.children.at(0).children.at(0).rows; };
+  struct Step {
+    int64_t row;
+    Rows left;
+    bool stillAnException;
+  };
+  for (const Step& step : {
+           Step{1, {{"com.apple.TextEdit", "Ghbdtn"}, {"*", "hello"}}, true},
+           Step{0, {{"*", "hello"}}, false},
+           Step{0, {}, false},
+       }) {
+    EXPECT_TRUE(d.selectTableRow(id, step.row));
+    EXPECT_TRUE(d.clickButton(id, "Удалить выбранное"));
+    EXPECT_EQ(rows(), step.left);
+    EXPECT_EQ(rig.app->store()->IsException("com.apple.TextEdit", "ghbdtn"), step.stillAnException);
+  }
+}
+
 TEST(ExceptionsWindow, WithoutAStoreTheListIsEmptyAndAddingSaysWhy) {
   for (const Running running : {Running::appWithoutStore, Running::noApp}) {
     SCOPED_TRACE(running == Running::noApp ? "no App" : "no store");
