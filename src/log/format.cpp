@@ -184,7 +184,12 @@ std::string quote(std::string_view s) {
 std::string escapeControls(std::string_view s) {
   std::string out;
   out.reserve(s.size());
-  appendEscaped(out, s, [](UChar32 c) { return (U_GET_GC_MASK(c) & U_GC_CC_MASK) == 0; });
+  // Besides the controls: the marks that reorder text around them (a word
+  // could then read as another) and the line and paragraph separators.
+  appendEscaped(out, s, [](UChar32 c) {
+    return (U_GET_GC_MASK(c) & (U_GC_CC_MASK | U_GC_ZL_MASK | U_GC_ZP_MASK)) == 0 &&
+           !u_hasBinaryProperty(c, UCHAR_BIDI_CONTROL);
+  });
   return out;
 }
 

@@ -60,9 +60,10 @@ template <class... A>
 
 // The %q form of one string.
 [[nodiscard]] std::string quote(std::string_view s);
-// s as it stands but for its control characters and ill-formed bytes, escaped
-// as %q escapes them: a hand-edited value cannot drive the terminal or break
-// a one-line-per-entry listing.
+// s as it stands but for its control characters, bidirectional marks, line
+// and paragraph separators and ill-formed bytes, escaped as %q escapes them:
+// a hand-edited value cannot drive the terminal, show as another word or
+// break a one-line-per-entry listing.
 [[nodiscard]] std::string escapeControls(std::string_view s);
 
 }  // namespace vyx

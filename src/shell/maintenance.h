@@ -16,7 +16,8 @@ inline constexpr const char* kLockFileOccupied = "instance lock: %v: remove it a
 // prints its result on standard output and closes the store, which saves
 // it. The listing's lines are "(no exceptions)", or one line per entry with
 // the two text columns padded to 40 and 30 code points, never cut. A
-// listing opens the store only to read and never saves; a change is refused
+// listing opens the store only to read and never saves (a file that does
+// not load is left as it is and fails the listing); a change is refused
 // (fatal) while Vyx runs on the same configuration directory. Returns the
 // exit status.
 [[nodiscard]] int runMaintenanceMode(const CommandLineOptions& options);

@@ -46,7 +46,9 @@ Status ExceptionStore::load() {
   if (text->empty()) return {};
   Result<ExceptionsFile> file = decodeExceptionsFile(*text);
   if (!file) {
-    if (options.readOnly) return {};
+    // A store that only looks leaves the file as it is, and says so rather
+    // than pass it off as empty.
+    if (options.readOnly) return Error::wrap(path + " does not load", file.error());
     // Kept for the user to inspect or repair; the store starts afresh. A
     // file that cannot be moved must not be saved over either.
     if (Result<std::string> kept = keepAside(path); !kept && kept.error().sysErrno() != ENOENT) {

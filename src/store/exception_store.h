@@ -48,7 +48,7 @@ struct ExceptionStoreOptions {
   // Called on the saving thread after every save attempt, outside the lock.
   std::function<void(const Status&)> onSaved;
   // Only for looking: the directory is not created, a damaged file stays
-  // where it is (the store starts empty), and nothing is ever saved.
+  // where it is (and no store opens), and nothing is ever saved.
   bool readOnly = false;
 };
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "store/exception_store.h"
+#include "store/exceptions_file.h"
 #include "support/vyx_process.h"
 
 namespace vyx::testing {
@@ -83,7 +84,12 @@ TEST(ProgramMaintenance, ControlCharactersAreListedEscapedOnTheEntrysOneLine) {
       << R"({"entries":[)"
          R"({"app":"com.apple.TextEdit","word":"ghbdtn\nvbh","added":"2024-03-05T10:00:00Z"},)"
          R"({"app":"\u001b]0;owned\u0007","word":"a\tb\u007f","added":"2024-03-05T10:00:00Z"},)"
-         R"({"app":"*","word":"\u009b2J\\n","added":"2024-03-05T10:00:00Z"}]})";
+         R"({"app":"*","word":"\u009b2J\\n","added":"2024-03-05T10:00:00Z"},)"
+         // Marks that turn the text around, and line and paragraph separators:
+         // shown raw, the line would read as another word.
+         R"({"app":"\u2066\u2067\u2068\u2069\u200e\u200f",)"
+         R"("word":"\u202a\u202b\u202c\u202d\u202e","added":"2024-03-05T10:00:00Z"},)"
+         R"({"app":"*","word":"\u061cx\u2028y\u2029","added":"2024-03-05T10:00:00Z"}]})";
   const VyxRun run = maintain(dir, {"--list-exceptions"});
   EXPECT_EQ(run.status, 0);
   // Padded by what is printed; a backslash already in the word stays as it is.
@@ -93,17 +99,26 @@ TEST(ProgramMaintenance, ControlCharactersAreListedEscapedOnTheEntrysOneLine) {
             "\\x1b]0;owned\\a                            a\\tb\\x7f                        0 hits  "
             "added=2024-03-05\n"
             "*                                         \\u009b2J\\n                      0 hits  "
+            "added=2024-03-05\n"
+            "\\u2066\\u2067\\u2068\\u2069\\u200e\\u200f      "
+            "\\u202a\\u202b\\u202c\\u202d\\u202e  0 hits  added=2024-03-05\n"
+            "*                                         \\u061cx\\u2028y\\u2029            0 hits  "
             "added=2024-03-05\n");
 }
 
-// A listing never writes, not even over a file it cannot read as exceptions.
+// A listing never writes, not even over a file it cannot read as exceptions,
+// and it never passes such a file off as an empty list: it fails, saying why.
 TEST(ProgramMaintenance, ListingADamagedFileLeavesItWhereItIs) {
   const TempDir dir;
   const std::string damaged = R"({"entries": [{"word": "ghbdtn", "added": "yesterday"}]})";
   std::ofstream(dir.file("exceptions.json")) << damaged;
   const VyxRun run = maintain(dir, {"--list-exceptions"});
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, "(no exceptions)\n");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(VyxProcess::messagesOf(run.err),
+            std::vector<std::string>{
+                "exceptions store: " + dir.file("exceptions.json") +
+                " does not load: " + decodeExceptionsFile(damaged).error().message()});
   EXPECT_EQ(readFile(dir.file("exceptions.json")), damaged);
   EXPECT_EQ(dir.entries(), std::vector<std::string>{"exceptions.json"});
 }
