@@ -9,10 +9,12 @@
 
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <list>
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "os/controls.h"
@@ -146,6 +148,20 @@ TEST_F(ControlSocket, RefusesWhatItCannotDo) {
   EXPECT_THROW(client.call("noSuchOp"), ControlError);
   EXPECT_THROW(client.call("press", {{"keycode", "not a number"}}), ControlError);
   EXPECT_EQ(ControlServer::handle(desktop, Json{{"v", 99}, {"op", "hello"}}).at("ok"), false);
+  // Durations beyond a day, or below zero, are refused before anything waits.
+  const int64_t huge = std::numeric_limits<int64_t>::max();
+  for (const auto& [op, args] : std::vector<std::pair<std::string, Json>>{
+           {"waitIdle", {{"timeoutMs", 10}, {"quietMs", huge}}},
+           {"waitIdle", {{"timeoutMs", huge}, {"quietMs", 10}}},
+           {"waitIdle", {{"timeoutMs", -1}}},
+           {"setTapTimeout", {{"ms", huge}}},
+           {"setTapTimeout", {{"ms", -5}}},
+           {"typeAsPerson", {{"text", ""}, {"options", {{"jitterMs", huge}}}}},
+           {"typeAsPerson", {{"text", ""}, {"options", {{"keyDelayMs", 86'400'001}}}}},
+       }) {
+    SCOPED_TRACE(args.dump());
+    EXPECT_THROW(client.call(op, args), ControlError);
+  }
   // The connection survives refused requests.
   EXPECT_EQ(client.call("hello").at("ok"), true);
 }
@@ -292,6 +308,14 @@ TEST(ControlSocketPath, TheSocketIsTheUsersAloneAndNeverReplacesAFile) {
   ::close(stale);
   auto replaced = ControlServer::start(desktop, path);
   ASSERT_TRUE(replaced.ok()) << replaced.error().message();
+  EXPECT_EQ(DesktopClient::connect(path, std::chrono::seconds(2)).call("hello").at("ok"), true);
+
+  // One that a server still listens on is that server's: a second start at
+  // the same path is refused, and the first goes on answering.
+  Desktop second;
+  auto refused = ControlServer::start(second, path);
+  ASSERT_FALSE(refused.ok());
+  EXPECT_EQ(refused.error().message(), "control socket " + path + ": in use by another program");
   EXPECT_EQ(DesktopClient::connect(path, std::chrono::seconds(2)).call("hello").at("ok"), true);
 }
 

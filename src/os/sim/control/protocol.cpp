@@ -1,9 +1,23 @@
 #include "os/sim/control/protocol.h"
 
+#include <stdexcept>
+#include <string>
+
 namespace vyx::os::sim {
 
 std::string encodeLine(const Json& message) {
   return message.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+std::chrono::milliseconds requestDuration(const Json& j) {
+  if (!j.is_number_integer()) throw std::invalid_argument("a duration is whole milliseconds");
+  constexpr auto kMax = static_cast<uint64_t>(kMaxRequestDuration.count());
+  const bool inRange = j.is_number_unsigned() ? j.get<uint64_t>() <= kMax
+                                              : j.get<int64_t>() >= 0 && j.get<uint64_t>() <= kMax;
+  if (!inRange) {
+    throw std::out_of_range("a duration runs from 0 to " + std::to_string(kMax) + " ms");
+  }
+  return std::chrono::milliseconds(j.get<int64_t>());
 }
 
 std::string hexEncode(const Bytes& bytes) {
@@ -40,8 +54,8 @@ void to_json(Json& j, const TypeOptions& v) {
 
 void from_json(const Json& j, TypeOptions& v) {
   v = TypeOptions{};
-  v.keyDelay = std::chrono::milliseconds(j.value("keyDelayMs", v.keyDelay.count()));
-  v.jitter = std::chrono::milliseconds(j.value("jitterMs", v.jitter.count()));
+  if (const auto it = j.find("keyDelayMs"); it != j.end()) v.keyDelay = requestDuration(*it);
+  if (const auto it = j.find("jitterMs"); it != j.end()) v.jitter = requestDuration(*it);
   v.seed = j.value("seed", v.seed);
 }
 

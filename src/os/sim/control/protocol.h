@@ -27,6 +27,13 @@ inline constexpr const char* kControlSocketEnv = "VYX_SIM_SOCKET";
 // One line of the protocol; invalid UTF-8 in texts is replaced, never fatal.
 [[nodiscard]] std::string encodeLine(const Json& message);
 
+// The longest a request may ask anything to take or wait: far beyond what a
+// driver needs, far within what a clock's nanoseconds hold. A duration
+// below zero or beyond it is refused, as a value that is not a whole number
+// of milliseconds is.
+inline constexpr std::chrono::milliseconds kMaxRequestDuration = std::chrono::hours(24);
+[[nodiscard]] std::chrono::milliseconds requestDuration(const Json& j);
+
 [[nodiscard]] std::string hexEncode(const Bytes& bytes);
 [[nodiscard]] Bytes hexDecode(const std::string& text);
 
@@ -56,7 +63,7 @@ template <>
 struct adl_serializer<std::chrono::milliseconds> {
   static void to_json(json& j, const std::chrono::milliseconds& v) { j = v.count(); }
   static void from_json(const json& j, std::chrono::milliseconds& v) {
-    v = std::chrono::milliseconds(j.get<int64_t>());
+    v = vyx::os::sim::requestDuration(j);
   }
 };
 }  // namespace nlohmann

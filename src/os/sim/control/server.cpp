@@ -36,6 +36,26 @@ const std::map<std::string, Handler, std::less<>>& handlers() {
   return table;
 }
 
+sockaddr_un socketAddress(const std::string& path) {
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::memcpy(addr.sun_path, path.data(), path.size());
+  return addr;
+}
+
+// Whether a server answers at path. Only a refused connection tells of a
+// socket nobody serves any more; anything else (a full backlog included)
+// counts as in use.
+bool served(const std::string& path) {
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (fd < 0) return true;
+  const sockaddr_un addr = socketAddress(path);
+  const bool connected = ::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)) == 0;
+  const int err = errno;
+  ::close(fd);
+  return connected || (err != ECONNREFUSED && err != ENOENT);
+}
+
 }  // namespace
 
 Json ControlServer::handle(Desktop& desktop, const Json& request) {
@@ -55,20 +75,20 @@ Json ControlServer::handle(Desktop& desktop, const Json& request) {
 
 Result<std::unique_ptr<ControlServer>> ControlServer::start(Desktop& desktop,
                                                             const std::string& path) {
-  sockaddr_un addr{};
-  if (path.empty() || path.size() >= sizeof(addr.sun_path)) {
+  if (path.empty() || path.size() >= sizeof(sockaddr_un::sun_path)) {
     return Error("control socket path is empty or too long: " + path);
   }
   struct stat st {};
   if (::lstat(path.c_str(), &st) == 0) {
     if (!S_ISSOCK(st.st_mode))
       return Error("control socket " + path + ": exists and is not a socket");
+    // Another program's desktop must go on answering its driver.
+    if (served(path)) return Error("control socket " + path + ": in use by another program");
     ::unlink(path.c_str());  // an earlier run's
   }
   const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return Error::fromErrno("control socket", errno);
-  addr.sun_family = AF_UNIX;
-  std::memcpy(addr.sun_path, path.data(), path.size());
+  const sockaddr_un addr = socketAddress(path);
   // The mode is set between bind and listen: nobody can connect before
   // listen, so nobody gets in under the umask's mode.
   if (::bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)) != 0 ||

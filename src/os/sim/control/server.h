@@ -37,7 +37,8 @@ class ControlServer final {
   static constexpr size_t kMaxClients = 32;
 
   // Listens at path, a socket only the user may connect to. A stale socket
-  // there is replaced; anything else there is refused, never removed.
+  // there (nobody listens on it) is replaced; one a server still listens on,
+  // or anything else there, is refused, never removed.
   [[nodiscard]] static Result<std::unique_ptr<ControlServer>> start(Desktop& desktop,
                                                                     const std::string& path);
   ~ControlServer();
