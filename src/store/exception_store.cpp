@@ -132,9 +132,9 @@ bool ExceptionStore::RemoveEntry(std::string_view app, std::string_view word) {
     if (indexed) {
       index.erase(found);
       // The latest entry left with the same key is the one a load would find.
-      for (auto r = entries.end(); r != entries.begin();) {
-        if (--r; makeKey(r->App, r->Word) == key) {
-          index.emplace(key, r);
+      for (auto r = entries.rbegin(); r != entries.rend(); ++r) {
+        if (makeKey(r->App, r->Word) == key) {
+          index.emplace(key, std::prev(r.base()));
           break;
         }
       }

@@ -265,7 +265,8 @@ Result<std::string> keepByName(const std::string& path) {
       return pathError("remove", path, err);
     }
     if (errno == EEXIST) continue;
-    if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS && errno != EMLINK) {
+    if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOTSUP && errno != ENOSYS &&
+        errno != EMLINK) {
       return Error::fromErrno("link " + path + " " + target, errno);
     }
     struct stat st {};
