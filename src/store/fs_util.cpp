@@ -252,6 +252,22 @@ Result<std::string> keepCopy(const std::string& path) {
   return Error("keep " + path + ": no free name for another kept copy");
 }
 
+// How a file system without hard links answers link().
+bool lacksHardLinks(int err) {
+  switch (err) {
+    case EPERM:
+    case EOPNOTSUPP:
+    case ENOSYS:
+    case EMLINK:
+#if ENOTSUP != EOPNOTSUPP
+    case ENOTSUP:
+#endif
+      return true;
+    default:
+      return false;
+  }
+}
+
 // Gives the file a second name and then drops the first: link() never
 // replaces what already has that name, as rename() would. Where the file
 // system has no hard links, the name is checked free just before the rename.
@@ -265,9 +281,10 @@ Result<std::string> keepByName(const std::string& path) {
       return pathError("remove", path, err);
     }
     if (errno == EEXIST) continue;
-    if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOTSUP && errno != ENOSYS &&
-        errno != EMLINK) {
-      return Error::fromErrno("link " + path + " " + target, errno);
+    if (const int err = errno; !lacksHardLinks(err)) {
+      std::string names = path;
+      names.append(" ").append(target);
+      return pathError("link", names, err);
     }
     struct stat st {};
     if (::lstat(target.c_str(), &st) == 0) continue;
