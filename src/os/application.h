@@ -19,4 +19,12 @@ void applicationActivateIgnoringOtherApps(bool ignore);
 // returns only when the system shuts the loop down.
 void applicationRun();
 
+// What a quit that comes from outside the program runs (logout, restart,
+// Activity Monitor's Quit, an AppleScript "quit"): the handler is called on
+// the main thread in place of the system's own end of the process (exit(),
+// which runs static destructors while other threads still run), and ends the
+// process itself. Without one, the system ends it its own way.
+using QuitHandler = void (*)();
+void applicationSetQuitHandler(QuitHandler handler);
+
 }  // namespace vyx::os

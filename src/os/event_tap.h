@@ -37,10 +37,12 @@ using EventMask = uint64_t;
 using EventTapCallBack = Event* (*)(void* proxy, EventType type, Event* event, void* userInfo);
 
 // Null when the system refuses (for example without the Accessibility
-// permission). Whether a new tap starts enabled is the system's affair (a
-// Mac's does, the simulated desktop's does not), so callers enable it
-// themselves; either way it sees nothing until its source is on a running
-// run loop.
+// permission). The system leaves out of the mask the events the process may
+// not tap (keys, for a process the system does not let see the keyboard),
+// and refuses the tap only when nothing is left. A new tap starts disabled
+// (a Mac makes it enabled; the binding turns it off at once, so that it holds
+// up no input before its thread serves it): callers enable it once its
+// source is on a running run loop.
 [[nodiscard]] EventTap* eventTapCreate(EventTapLocation tap, EventTapPlacement place,
                                        EventTapOptions options, EventMask eventsOfInterest,
                                        EventTapCallBack callback, void* userInfo);
@@ -63,6 +65,10 @@ void runLoopAddSource(RunLoop* loop, RunLoopSource* source, RunLoopMode mode);
 [[nodiscard]] bool runLoopContainsSource(RunLoop* loop, RunLoopSource* source, RunLoopMode mode);
 // Runs the calling thread's run loop until it is stopped.
 void runLoopRun();
+// Gives the calling thread the quality of service of work the person waits
+// for (a tap's thread: every key waits for its callback), so that the system
+// neither delays nor coalesces its wake-ups.
+void threadSetUserInteractive();
 void runLoopStop(RunLoop* loop);
 
 }  // namespace vyx::os

@@ -9,11 +9,16 @@ std::mutex replaceMu;
 std::atomic<int32_t> injecting{0};
 
 namespace {
+// Both never destroyed: the tap thread may still call the handler and look
+// for the App while the process ends.
 KeyHandler& keyHandlerSlot() {
-  static KeyHandler handler;
+  static KeyHandler& handler = *new KeyHandler;
   return handler;
 }
-std::shared_mutex trayAppMu;
+std::shared_mutex& trayAppMu() {
+  static std::shared_mutex& mu = *new std::shared_mutex;
+  return mu;
+}
 App* trayApp = nullptr;
 }  // namespace
 
@@ -104,12 +109,12 @@ const KeyHandler& keyHandler() {
 }
 
 void setTrayApp(App* app) {
-  const std::unique_lock lock(trayAppMu);
+  const std::unique_lock lock(trayAppMu());
   trayApp = app;
 }
 
 App* getTrayApp() {
-  const std::shared_lock lock(trayAppMu);
+  const std::shared_lock lock(trayAppMu());
   return trayApp;
 }
 

@@ -11,6 +11,7 @@
 #include <system_error>
 #include <thread>
 
+#include "os/accessibility.h"
 #include "pipeline/key_codes.h"
 #include "platform/accessibility.h"
 #include "platform/own_events.h"
@@ -107,6 +108,7 @@ std::optional<std::string> attachTap(os::RunLoop* loop, os::EventTap* tap,
 // once startHook has returned.
 void runTapThread(os::EventTap* tap, os::RunLoopSource* source,
                   const std::shared_ptr<TapStart>& start) {
+  os::threadSetUserInteractive();
   std::optional<std::string> failure = attachTap(os::runLoopGetCurrent(), tap, source);
   if (failure) {
     discardTap(tap, source);
@@ -185,14 +187,47 @@ bool isTapNull(const os::EventTap* tap) {
   return tap == nullptr;
 }
 
+os::Event* passEvent(void* /*proxy*/, os::EventType /*type*/, os::Event* event,
+                     void* /*userInfo*/) {
+  return event;
+}
+
+// The system makes a tap without the key events the process may not see and
+// refuses one left with nothing, so a tap of keys alone tells whether keys
+// would reach ours. It is given back at once, never served.
+bool keysReachTaps() {
+  os::EventTap* probe = os::eventTapCreate(
+      os::kSessionEventTap, os::kHeadInsertEventTap, os::kEventTapOptionDefault,
+      os::eventMaskBit(os::kEventKeyDown) | os::eventMaskBit(os::kEventKeyUp), &passEvent, nullptr);
+  if (probe == nullptr) return false;
+  os::eventTapEnable(probe, false);
+  os::release(probe);
+  return true;
+}
+
 }  // namespace
 
 Status startHook() {
   if (!checkAccessibility()) {
     return Error("grant Accessibility in System Settings > Privacy & Security > Accessibility");
   }
+  // Trusted, and still refused: the pipeline would swallow the keys it
+  // means to type again and type nothing.
+  if (!os::preflightPostEventAccess()) {
+    return Error(
+        "sending keystrokes is not allowed: switch Vyx off and on again in System Settings > "
+        "Privacy & Security > Accessibility");
+  }
   os::EventTap* tap = createTap();
   if (isTapNull(tap)) return Error("failed to create event tap");
+  // A tap the system made without key events would run and correct nothing.
+  if (!keysReachTaps()) {
+    activeEventTap.store(nullptr);
+    os::release(tap);
+    return Error(
+        "keystrokes do not reach Vyx: allow it in System Settings > Privacy & Security > "
+        "Accessibility and Input Monitoring");
+  }
   os::RunLoopSource* source = os::machPortCreateRunLoopSource(tap, 0);
   if (source == nullptr) {
     // Without a source the tap would never be enabled: a hook reported as

@@ -46,9 +46,10 @@ extern std::atomic<os::EventTap*> activeEventTap;
 extern std::atomic<int32_t> mouseGateFlag;
 
 // Makes the tap and starts its thread, and returns once that thread serves
-// the tap. Fails without the Accessibility permission, when the system
-// refuses a tap, and when the thread cannot serve it (the tap is then given
-// back, so a later start begins afresh).
+// the tap. Fails without the Accessibility permission, when the system,
+// trusting the process, still refuses it posting or the keyboard (the error
+// names which), when the system refuses a tap, and when the thread cannot serve it (the tap is then
+// given back, so a later start begins afresh).
 [[nodiscard]] Status startHook();
 
 // The tap's callback: returns the event to let it pass, null to drop it.

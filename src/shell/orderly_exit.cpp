@@ -6,6 +6,7 @@
 #include <mutex>
 #include <utility>
 
+#include "log/logger.h"
 #include "log/metrics.h"
 #include "pipeline/app.h"
 
@@ -32,6 +33,13 @@ void runBeforeExitHook() {
   }
   if (cleanup) cleanup();
   logMetricsSummary();
+}
+
+// Said as for a signal: the outside world ends the program either way.
+void quitFromSystem() {
+  logLine("Shutting down");
+  runBeforeExitHook();
+  exitProcess(0);
 }
 
 void exitProcess(int status) {

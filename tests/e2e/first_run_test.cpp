@@ -66,5 +66,37 @@ TEST(FirstRun, FromTheOnboardingWindowToCorrectingWithinOneCheckOfThePermission)
   EXPECT_EQ(desk.vyx().waitExit(), 0);
 }
 
+// Switched on in System Settings, yet the system still keeps posting, then
+// the keyboard, from Vyx: it says which, keeps the warning icon, corrects
+// nothing and swallows nothing, and starts within one check once allowed.
+TEST(FirstRun, TrustedButRefusedPostingOrTheKeyboardItSaysWhichAndKeepsWaiting) {
+  Desk desk({.trusted = false});
+  os::sim::DesktopClient& desktop = desk.desktop();
+  ASSERT_TRUE(desk.vyx().waitForLog("Vyx waiting for Accessibility permission"));
+  desktop.call("setEventAccess", {{"tapKeys", false}, {"post", false}});
+  desktop.setTrusted(true);
+  ASSERT_TRUE(desk.vyx().waitForLog(
+      "Keyboard hook still not ready: sending keystrokes is not allowed: switch Vyx off and on "
+      "again in System Settings > Privacy & Security > Accessibility"))
+      << desk.vyx().stderrText();
+  desktop.call("setEventAccess", {{"tapKeys", false}});
+  ASSERT_TRUE(desk.vyx().waitForLog(
+      "Keyboard hook still not ready: keystrokes do not reach Vyx: allow it in System Settings > "
+      "Privacy & Security > Accessibility and Input Monitoring"))
+      << desk.vyx().stderrText();
+  EXPECT_EQ(desktop.statusItemTitle(), "\u26A0\uFE0E");
+  EXPECT_TRUE(shownWindowWith(desktop, "Разрешить доступ").has_value());
+  desk.activate(kTextEdit);
+  EXPECT_EQ(desk.type("ghbdtn "), "ghbdtn ");
+
+  desktop.call("setEventAccess");
+  desk.ready();
+  EXPECT_EQ(desktop.statusItemTitle(), kActive);
+  desk.activate(kTextEdit);
+  EXPECT_EQ(desk.type("привет "), "ghbdtn привет ");
+  desk.quitFromMenu();
+  EXPECT_EQ(desk.vyx().waitExit(), 0);
+}
+
 }  // namespace
 }  // namespace vyx::testing

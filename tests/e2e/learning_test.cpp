@@ -92,5 +92,27 @@ TEST(Learning, ErasingACorrectionAndRetypingTheWordTwiceTeachesIt) {
   EXPECT_TRUE(listsGhbdtn(listed(desk.vyx()), 3)) << listed(desk.vyx());
 }
 
+// Logout, restart, Activity Monitor's Quit or an AppleScript "quit" a moment
+// after a lesson: Vyx ends as "Выйти" ends it, and the lesson is on disk.
+TEST(Learning, ALessonLearnedJustBeforeTheSystemQuitsVyxIsKept) {
+  Desk desk;
+  desk.freshField(kUS);
+  EXPECT_EQ(desk.type("ghbdtn "), "привет ");
+  os::sim::DesktopClient& desktop = desk.desktop();
+  desktop.press(key::kZ, os::kEventFlagMaskCommand);
+  // Asked as soon as the word is back, before the saver's own 200 ms.
+  ASSERT_TRUE(desktop.waitIdle(std::chrono::seconds(10), std::chrono::milliseconds(0)));
+  EXPECT_EQ(desktop.text(kTextEdit), "ghbdtn ");
+  desktop.call("requestQuit");
+  EXPECT_EQ(desk.vyx().waitExit(), 0);
+  const std::vector<std::string> log = desk.vyx().logMessages();
+  ASSERT_GE(log.size(), 2U);
+  EXPECT_EQ(std::vector<std::string>(log.end() - 2, log.end()),
+            (std::vector<std::string>{"Shutting down",
+                                      "metrics: conversions=1 queue_drops=0 tap_timeouts=0"}));
+  EXPECT_EQ(savedExceptions(desk.vyx()),
+            (std::vector<std::pair<std::string, std::string>>{{kTextEdit, "ghbdtn"}}));
+}
+
 }  // namespace
 }  // namespace vyx::testing

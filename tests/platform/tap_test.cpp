@@ -25,20 +25,49 @@ using Act = std::function<void(sim::Desktop&)>;
 
 constexpr auto kNonCoalesced = static_cast<int64_t>(os::kEventFlagMaskNonCoalesced);
 
+// A Mac may trust Vyx for Accessibility and still refuse it posting or the
+// keyboard: a hook started then would swallow keys and type nothing, or see
+// only the mouse, while Vyx said it was ready.
 TEST(EventTap, TheHookDoesNotStartWithoutPermissionOrATap) {
-  for (const bool trusted : {false, true}) {
+  struct Case {
+    const char* name;
+    bool trusted;
+    bool refuseTaps;
+    sim::EventAccess access;
+    const char* error;
+  };
+  const Case cases[] = {
+      {"not trusted",
+       false,
+       true,
+       {},
+       "grant Accessibility in System Settings > Privacy & Security > Accessibility"},
+      {"no tap at all", true, true, {}, "failed to create event tap"},
+      {"posting refused",
+       true,
+       false,
+       {.tapKeys = true, .post = false},
+       "sending keystrokes is not allowed: switch Vyx off and on again in System Settings > "
+       "Privacy & Security > Accessibility"},
+      {"keyboard refused",
+       true,
+       false,
+       {.tapKeys = false, .post = true},
+       "keystrokes do not reach Vyx: allow it in System Settings > Privacy & Security > "
+       "Accessibility and Input Monitoring"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     sim::DesktopOptions options;
-    options.trusted = trusted;
+    options.trusted = c.trusted;
     sim::Desktop desktop(options);
-    desktop.refuseTaps(true);
+    desktop.refuseTaps(c.refuseTaps);
+    desktop.setEventAccess(c.access);
     const Status started = startHook();
     ASSERT_FALSE(started.ok());
-    EXPECT_EQ(started.error().message(),
-              trusted
-                  ? "failed to create event tap"
-                  : "grant Accessibility in System Settings > Privacy & Security > Accessibility");
-    if (trusted) {
-      EXPECT_EQ(activeEventTap.load(), nullptr);  // a refused tap leaves none
+    EXPECT_EQ(started.error().message(), c.error);
+    if (c.trusted) {
+      EXPECT_EQ(activeEventTap.load(), nullptr);  // a refused start leaves no tap
     }
     EXPECT_TRUE(desktop.taps().empty());
   }

@@ -5,6 +5,7 @@
 
 #import <CoreFoundation/CoreFoundation.h>
 #import <CoreGraphics/CoreGraphics.h>
+#include <pthread/qos.h>
 
 #include <map>
 #include <memory>
@@ -36,9 +37,18 @@ struct TapContext {
   void* userInfo = nullptr;
 };
 
-// Each tap's context lives until the tap is released. Any thread.
-std::mutex contextsMu;
-std::map<EventTap*, std::unique_ptr<TapContext>> contexts;
+// Each tap's context lives until the tap is released. Any thread. Never
+// destroyed: a tap's thread may still deliver an event while the process
+// ends, and its callback reads the context.
+struct TapContexts {
+  std::mutex mu;
+  std::map<EventTap*, std::unique_ptr<TapContext>> byTap;
+};
+
+TapContexts& tapContexts() {
+  static TapContexts& contexts = *new TapContexts;
+  return contexts;
+}
 
 CGEventRef tapCallback(CGEventTapProxy proxy, CGEventType type, CGEventRef event, void* info) {
   const auto* context = static_cast<const TapContext*>(info);
@@ -48,13 +58,20 @@ CGEventRef tapCallback(CGEventTapProxy proxy, CGEventType type, CGEventRef event
 
 }  // namespace
 
-// An invalidated port leaves every run loop, so no callback can follow.
+// The context is forgotten before the port goes, so that a tap made at the
+// same address right after keeps its own; it is freed only once the
+// invalidated port has left every run loop and no callback can follow.
 void release(EventTap* tap) {
   if (tap == nullptr) return;
+  std::unique_ptr<TapContext> context;
+  {
+    TapContexts& contexts = tapContexts();
+    const std::lock_guard lock(contexts.mu);
+    auto node = contexts.byTap.extract(tap);
+    if (!node.empty()) context = std::move(node.mapped());
+  }
   CFMachPortInvalidate(port(tap));
   CFRelease(port(tap));
-  const std::lock_guard lock(contextsMu);
-  contexts.erase(tap);
 }
 
 void release(RunLoopSource* source) {
@@ -68,9 +85,14 @@ EventTap* eventTapCreate(EventTapLocation tap, EventTapPlacement place, EventTap
       static_cast<CGEventTapLocation>(tap), static_cast<CGEventTapPlacement>(place),
       static_cast<CGEventTapOptions>(options), eventsOfInterest, &tapCallback, context.get());
   if (made == nullptr) return nullptr;
+  // A Mac makes taps enabled: until its run loop serves it, an active tap
+  // would hold up every key and click of the session. The caller enables it
+  // once it is served.
+  CGEventTapEnable(made, false);
   auto* handle = reinterpret_cast<EventTap*>(made);
-  const std::lock_guard lock(contextsMu);
-  contexts[handle] = std::move(context);
+  TapContexts& contexts = tapContexts();
+  const std::lock_guard lock(contexts.mu);
+  contexts.byTap[handle] = std::move(context);
   return handle;
 }
 
@@ -101,6 +123,10 @@ bool runLoopContainsSource(RunLoop* loop, RunLoopSource* source, RunLoopMode mod
 
 void runLoopRun() {
   CFRunLoopRun();
+}
+
+void threadSetUserInteractive() {
+  (void)pthread_set_qos_class_self_np(QOS_CLASS_USER_INTERACTIVE, 0);
 }
 
 void runLoopStop(RunLoop* loop) {

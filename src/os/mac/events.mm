@@ -4,6 +4,8 @@
 
 #import <CoreGraphics/CoreGraphics.h>
 
+#include <algorithm>
+
 namespace vyx::os {
 
 namespace {
@@ -60,13 +62,14 @@ void eventSetFlags(Event* event, EventFlags flags) {
   CGEventSetFlags(cg(event), static_cast<CGEventFlags>(flags));
 }
 
-// UniChar and char16_t are both one UTF-16 unit.
+// UniChar and char16_t are both one UTF-16 unit. The system reports the
+// text's whole length, which may exceed what it copied into the buffer.
 void eventKeyboardGetUnicodeString(Event* event, size_t maxLength, size_t* actualLength,
                                    char16_t* buffer) {
   UniCharCount length = 0;
   CGEventKeyboardGetUnicodeString(cg(event), maxLength, &length,
                                   reinterpret_cast<UniChar*>(buffer));
-  *actualLength = length;
+  *actualLength = std::min<size_t>(length, maxLength);
 }
 
 void eventKeyboardSetUnicodeString(Event* event, size_t length, const char16_t* text) {

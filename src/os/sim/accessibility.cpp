@@ -15,6 +15,11 @@ bool Desktop::trusted() const {
   return impl_->core.system.trusted;
 }
 
+void Desktop::setEventAccess(EventAccess access) {
+  const std::lock_guard lock(impl_->core.mu);
+  impl_->core.system.access = access;
+}
+
 int Desktop::accessibilityPrompts() const {
   const std::lock_guard lock(impl_->core.mu);
   return impl_->core.system.prompts;
@@ -39,6 +44,13 @@ bool axIsProcessTrustedWithOptions(bool prompt) {
   const std::lock_guard lock(core->mu);
   if (prompt && !core->system.trusted) ++core->system.prompts;
   return core->system.trusted;
+}
+
+bool preflightPostEventAccess() {
+  sim::CoreState* core = sim::currentCore();
+  if (core == nullptr) return false;
+  const std::lock_guard lock(core->mu);
+  return core->system.trusted && core->system.access.post;
 }
 
 }  // namespace vyx::os

@@ -1,6 +1,9 @@
 // The application object (application.h): activation policy, main menu,
-// activation and the event loop.
+// activation, the event loop and the system's request to quit.
 #include "os/application.h"
+
+#include <cstdlib>
+
 #include "os/sim/desktop_impl.h"
 #include "os/sim/ui_state.h"
 
@@ -26,6 +29,10 @@ void applicationActivateIgnoringOtherApps(bool /*ignore*/) {
   sim::activateOwnApp(desktop->impl());
 }
 
+void applicationSetQuitHandler(QuitHandler handler) {
+  uiState("applicationSetQuitHandler").quitHandler = handler;
+}
+
 void applicationRun() {
   sim::Desktop* desktop = sim::Desktop::current();
   if (desktop == nullptr) return;
@@ -33,3 +40,17 @@ void applicationRun() {
 }
 
 }  // namespace vyx::os
+
+namespace vyx::os::sim {
+
+// The request arrives as an event does, through the main run loop's default
+// mode: it waits while a modal alert runs.
+void Desktop::requestQuit() {
+  impl_->main.post([&impl = *impl_] {
+    if (const QuitHandler handler = impl.ui.quitHandler) handler();
+    // What the system does without a handler.
+    std::exit(0);  // NOLINT(concurrency-mt-unsafe)
+  });
+}
+
+}  // namespace vyx::os::sim

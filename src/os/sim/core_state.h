@@ -39,6 +39,7 @@ struct KeyboardState {
 
 struct SystemState {
   bool trusted = false;
+  EventAccess access;  // what a trusted process may do beyond that
   int prompts = 0;
   std::vector<std::vector<std::string>> launches;
   std::optional<std::string> launchFailure;

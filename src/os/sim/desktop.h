@@ -88,6 +88,12 @@ struct DesktopOptions {
   Size screen{1440, 900};
 };
 
+// Input-event access that the system may refuse a trusted process.
+struct EventAccess {
+  bool tapKeys = true;  // taps see key downs and key ups
+  bool post = true;     // posted events are delivered
+};
+
 // A key's modifiers as event flags (kEventFlagMaskShift, ...Command, ...).
 using Modifiers = EventFlags;
 
@@ -284,6 +290,10 @@ class Desktop final {
                     std::optional<std::u16string> text, int64_t userData);
 
   // ---- applications ----
+  // Asks the program to quit as logout, Activity Monitor's Quit or an
+  // AppleScript "quit" do, and returns at once: the quit handler runs on the
+  // main thread; without one the process ends with exit(0), as AppKit ends it.
+  void requestQuit();
   void addApp(const AppInfo& app);
   // Makes the application frontmost and sends the activation notification.
   void activate(std::string_view bundleID);
@@ -312,6 +322,11 @@ class Desktop final {
 
   // ---- Accessibility ----
   void setTrusted(bool trusted);
+  // A Mac may trust the program and still refuse it the keyboard (taps made
+  // from then on lose their key-down and key-up bits, and one left with
+  // nothing is refused) or posting (its posts go nowhere); both allowed at
+  // the start.
+  void setEventAccess(EventAccess access);
   [[nodiscard]] bool trusted() const;
   [[nodiscard]] int accessibilityPrompts() const;
 

@@ -40,6 +40,10 @@ EventTap* eventTapCreate(EventTapLocation /*tap*/, EventTapPlacement place, Even
   if (core == nullptr || callback == nullptr) return nullptr;
   const std::lock_guard lock(core->mu);
   if (!core->system.trusted || core->server.refuseTaps) return nullptr;
+  if (!core->system.access.tapKeys) {
+    eventsOfInterest &= ~(eventMaskBit(kEventKeyDown) | eventMaskBit(kEventKeyUp));
+    if (eventsOfInterest == 0) return nullptr;
+  }
   auto tap = std::make_unique<EventTap>();
   tap->mask = eventsOfInterest;
   tap->callback = callback;
@@ -134,6 +138,9 @@ void runLoopRun() {
   std::unique_lock lock(core->mu);
   sim::serveRunLoop(*core, loop, lock);
 }
+
+// The simulated desktop schedules nothing itself.
+void threadSetUserInteractive() {}
 
 void runLoopStop(RunLoop* loop) {
   CoreState* core = currentCore();

@@ -10,10 +10,8 @@
 namespace vyx::os::sim {
 
 Arrival arrivalOf(const EventData& data) {
-  return {data.type,     static_cast<uint16_t>(data.keycode),
-          data.text,     data.flags,
-          data.userData, nanosSinceEpoch(data.posted),
-          0};
+  return {data.type,     static_cast<uint16_t>(data.keycode), data.text, data.flags,
+          data.userData, nanosSinceEpoch(data.posted),        0};
 }
 
 Event* EventStore::create(EventData data, bool program) {
@@ -180,6 +178,8 @@ void eventPost(EventTapLocation /*location*/, Event* event) {
   if (event == nullptr || core == nullptr) return;
   const std::lock_guard lock(core->mu);
   core->events.requireLive(event);
+  // A refused post is dropped without a word, as a Mac drops it.
+  if (!core->system.access.post) return;
   sim::EventData data = sim::readEvent(event);
   data.posted = std::chrono::steady_clock::now();
   core->events.programPosts.push_back(sim::arrivalOf(data));

@@ -29,6 +29,7 @@ struct UiState {
 
   ActivationPolicy activationPolicy = ActivationPolicy::regular;
   Menu* mainMenu = nullptr;
+  QuitHandler quitHandler = nullptr;
 
   std::vector<Alert*> modalAlerts;  // the one shown is the last
   std::vector<AlertSnapshot> alertHistory;

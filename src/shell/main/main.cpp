@@ -2,7 +2,7 @@
 // every concrete piece. Reads the command line, runs a maintenance mode or
 // starts the program in its fixed order on the main thread, and hands that
 // thread to the event loop. From then on the process ends only through the
-// orderly exit (a signal, or "Выйти" in the menu).
+// orderly exit (a signal, "Выйти" in the menu, or a quit from the system).
 #include <unistd.h>
 
 #include <cerrno>
@@ -20,6 +20,7 @@
 #include "detect/detector.h"
 #include "detect/dict.h"
 #include "log/logger.h"
+#include "os/application.h"
 #include "pipeline/app.h"
 #include "pipeline/rollback_tracker.h"
 #include "platform/accessibility.h"
@@ -188,6 +189,7 @@ int runProgram(Platform& platform) {
   logLine(hookStarted.load() == 1 ? "Vyx ready" : "Vyx waiting for Accessibility permission");
 
   startSignalWatcher();
+  os::applicationSetQuitHandler(quitFromSystem);
 
   ui::runNSApp();
   // The loop returns only when the machine under it stops.

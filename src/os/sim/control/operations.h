@@ -68,6 +68,7 @@ inline const Operation postKeyEvent{
     none, act<&Desktop::postKeyEvent>};
 
 // Applications.
+inline const Operation requestQuit{"requestQuit", none, none, act<&Desktop::requestQuit>};
 inline const Operation addApp{
     "addApp",
     tuple{member<std::optional<std::string>>("bundleID", std::nullopt),
@@ -111,6 +112,11 @@ inline const Operation setTrusted{"setTrusted", tuple{member<bool>("trusted")}, 
                                   act<&Desktop::setTrusted>};
 inline const Operation trusted{"trusted", none, tuple{member<bool>("trusted")},
                                act<&Desktop::trusted>};
+inline const Operation setEventAccess{
+    "setEventAccess", tuple{member<bool>("tapKeys", true), member<bool>("post", true)}, none,
+    [](Desktop& d, bool tapKeys, bool post) {
+      d.setEventAccess({tapKeys, post});
+    }};
 inline const Operation accessibilityPrompts{
     "accessibilityPrompts", none, tuple{member<int>("count")}, act<&Desktop::accessibilityPrompts>};
 
@@ -208,6 +214,7 @@ inline const auto kOperations = std::tie(
     launches, failLaunches, taps, setTapTimeout, disableTapsByUserInput, liveProgramEvents,
     liveInputSourceObjects, programPosts, personPosts, clearRecords, waitIdle, statusItem,
     statusMenu, mainMenu, clickStatusMenuItem, currentAlert, alertHistory, dismissAlert, windows,
-    clickButton, pressReturn, setFieldText, selectTableRow, closeWindow, windowSvg, statusMenuSvg);
+    clickButton, pressReturn, setFieldText, selectTableRow, closeWindow, windowSvg, statusMenuSvg,
+    requestQuit, setEventAccess);
 
 }  // namespace vyx::os::sim::op
