@@ -14,11 +14,13 @@ std::atomic<int32_t> verboseLogging{0};
 
 namespace {
 
+// Never destroyed: another thread may log while the process ends.
 std::mutex& logMu() {
-  static std::mutex mu;
+  static std::mutex& mu = *new std::mutex;
   return mu;
 }
 std::atomic<int> logFd{STDERR_FILENO};
+std::atomic<LogMirror> logMirror{nullptr};
 
 std::string buildLine(std::string_view message) {
   std::string line;
@@ -53,6 +55,10 @@ void logLine(std::string_view message) {
   const std::string line = buildLine(message);
   const std::lock_guard lock(logMu());
   writeAll(logFd.load(), line);
+  if (const LogMirror mirror = logMirror.load()) {
+    if (!message.empty() && message.back() == '\n') message.remove_suffix(1);
+    mirror(message);
+  }
 }
 
 void logFatalLine(std::string_view message) {
@@ -62,6 +68,10 @@ void logFatalLine(std::string_view message) {
 
 int setLogFd(int fd) {
   return logFd.exchange(fd);
+}
+
+void setLogMirror(LogMirror mirror) {
+  logMirror.store(mirror);
 }
 
 }  // namespace vyx

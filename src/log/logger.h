@@ -49,4 +49,11 @@ void vlog(std::string_view fmt, const A&... args) {
 // previous descriptor.
 int setLogFd(int fd);
 
+// A second place every line goes as well, such as the platform's own log, for
+// a program whose standard error nobody reads; it gets the message without
+// the date and the line break, in the order of the lines, under the logger's
+// lock. Set once at start-up, before other threads log; null: none.
+using LogMirror = void (*)(std::string_view message);
+void setLogMirror(LogMirror mirror);
+
 }  // namespace vyx

@@ -24,8 +24,9 @@ class ContractMachine final {
   // the main thread) holds, or the timeout has passed: false then.
   [[nodiscard]] bool runMainUntil(const std::function<bool()>& done,
                                   std::chrono::milliseconds timeout);
-  // Why the tests that tap or post events cannot run here (the process lacks
-  // the Accessibility permission); empty when they can.
+  // Why the tests that tap or post events cannot run here: the access the
+  // process lacks (Accessibility; Input Monitoring for the listen-only taps
+  // they use; posting), named; empty when they can.
   [[nodiscard]] std::string withoutTrust() const;
 
  private:

@@ -35,8 +35,13 @@ void alertAddButton(Alert* alert, std::string_view title) {
   [alertOf(alert) addButtonWithTitle:mac::toNSString(title)];
 }
 
+// Laid out and brought above the other applications' windows first: from
+// macOS 14 the activation before it may be turned down (window.mm).
 int64_t alertRunModal(Alert* alert) {
-  return [alertOf(alert) runModal];
+  NSAlert* a = alertOf(alert);
+  [a layout];
+  [a.window orderFrontRegardless];
+  return [a runModal];
 }
 
 }  // namespace vyx::os

@@ -58,8 +58,13 @@ void windowCenter(Window* window) {
   [windowOf(window) center];
 }
 
+// From macOS 14 activation is a request the frontmost application may turn
+// down, and an inactive application's window is ordered front only behind
+// it; ordering it front regardless brings it above the others all the same.
 void windowMakeKeyAndOrderFront(Window* window) {
-  [windowOf(window) makeKeyAndOrderFront:nil];
+  NSWindow* w = windowOf(window);
+  [w makeKeyAndOrderFront:nil];
+  [w orderFrontRegardless];
 }
 
 void windowClose(Window* window) {

@@ -4,6 +4,7 @@
 
 #import <ApplicationServices/ApplicationServices.h>
 #import <CoreFoundation/CoreFoundation.h>
+#import <CoreGraphics/CoreGraphics.h>
 
 namespace vyx::os::testing {
 
@@ -27,10 +28,24 @@ bool ContractMachine::runMainUntil(const std::function<bool()>& done,
   return true;
 }
 
+// Asked without a prompt. A terminal that has Accessibility alone may not
+// listen: its listen-only taps would come without keys, and the tests fail
+// instead of being skipped.
 std::string ContractMachine::withoutTrust() const {
-  if (AXIsProcessTrusted()) return {};
-  return "needs the Accessibility permission for the program that runs the tests "
-         "(System Settings > Privacy & Security > Accessibility)";
+  if (!AXIsProcessTrusted()) {
+    return "needs the Accessibility permission for the program that runs the tests "
+           "(System Settings > Privacy & Security > Accessibility)";
+  }
+  if (!CGPreflightListenEventAccess()) {
+    return "needs the Input Monitoring permission for the program that runs the tests "
+           "(System Settings > Privacy & Security > Input Monitoring)";
+  }
+  if (!CGPreflightPostEventAccess()) {
+    return "the system refuses the program that runs the tests to post events "
+           "(switch it off and on again in System Settings > Privacy & Security > "
+           "Accessibility)";
+  }
+  return {};
 }
 
 }  // namespace vyx::os::testing
