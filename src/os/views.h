@@ -23,9 +23,12 @@ void viewAddSubview(View* parent, View* child);
 void viewSetFrame(View* view, Rect frame);
 [[nodiscard]] Rect viewBounds(const View* view);
 using AutoresizingMask = uint64_t;
+inline constexpr AutoresizingMask kViewMinXMargin = 1;
 inline constexpr AutoresizingMask kViewWidthSizable = 2;
+inline constexpr AutoresizingMask kViewMaxXMargin = 4;
 inline constexpr AutoresizingMask kViewMinYMargin = 8;
 inline constexpr AutoresizingMask kViewHeightSizable = 16;
+inline constexpr AutoresizingMask kViewMaxYMargin = 32;
 void viewSetAutoresizingMask(View* view, AutoresizingMask mask);
 void viewSetAlphaValue(View* view, double alpha);
 

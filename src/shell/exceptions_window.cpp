@@ -107,6 +107,14 @@ void buildExceptionsWindow() {
   os::View* add = makeButton({450, 42, 90, 28}, "Добавить", "exceptionAddAction:");
   os::View* remove = makeButton({20, 8, 180, 28}, "Удалить выбранное", "exceptionRemoveAction:");
 
+  // The window can be resized: the list takes the room, the fields and
+  // buttons stay below it, the word field and "Добавить" at the right edge.
+  os::viewSetAutoresizingMask(scroll, os::kViewWidthSizable | os::kViewHeightSizable);
+  os::viewSetAutoresizingMask(ex.appField, os::kViewWidthSizable | os::kViewMaxYMargin);
+  os::viewSetAutoresizingMask(ex.wordField, os::kViewMinXMargin | os::kViewMaxYMargin);
+  os::viewSetAutoresizingMask(add, os::kViewMinXMargin | os::kViewMaxYMargin);
+  os::viewSetAutoresizingMask(remove, os::kViewMaxXMargin | os::kViewMaxYMargin);
+
   os::View* content = os::windowContentView(window);
   for (os::View* view : {scroll, ex.appField, ex.wordField, add, remove}) {
     os::viewAddSubview(content, view);

@@ -195,9 +195,7 @@ std::string_view trayTitle(int enabled, int hookActive) {
   return enabled != 0 ? kIconActive : kIconPaused;
 }
 
-void addMemo(os::Menu* menu, os::Target* target) {
-  os::MenuItem* memoItem = os::menuAddItem(menu, "Памятка", "", "");
-  os::menuItemSetTarget(memoItem, target);
+os::Menu* makeMemo(os::Target* target) {
   os::Menu* memo = os::menuCreate("Памятка");
   constexpr std::string_view kLines[] = {
       "Автозамена: слово не в той раскладке правится после пробела/Enter/пунктуации",
@@ -219,7 +217,15 @@ void addMemo(os::Menu* menu, os::Target* target) {
       os::menuItemSetTarget(os::menuAddItem(memo, line, "", ""), target);
     }
   }
-  os::menuItemSetSubmenu(memoItem, memo);
+  return memo;
+}
+
+void addMemo(os::Menu* menu, os::Target* target) {
+  TrayUi& tray = shellUi().tray;
+  tray.memoItem = os::menuAddItem(menu, "Памятка", "", "");
+  os::menuItemSetTarget(tray.memoItem, target);
+  if (tray.memoMenu == nullptr) tray.memoMenu = makeMemo(target);
+  os::menuItemSetSubmenu(tray.memoItem, tray.memoMenu);
 }
 
 // The handler is looked up when the item is chosen, so handlers installed
@@ -254,6 +260,10 @@ void rebuildTrayMenu(int enabled, int hookActive) {
   if (tray.trayMenu == nullptr) {
     tray.trayMenu = os::menuCreate("");
   } else {
+    // A menu is one item's submenu at most: "Памятка" leaves the old item
+    // before it goes.
+    if (tray.memoItem != nullptr) os::menuItemSetSubmenu(tray.memoItem, nullptr);
+    tray.memoItem = nullptr;
     os::menuRemoveAllItems(tray.trayMenu);
   }
   os::Menu* menu = tray.trayMenu;

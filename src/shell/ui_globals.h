@@ -36,6 +36,10 @@ struct TrayHandlers {
 struct TrayUi {
   os::StatusItem* statusItem = nullptr;  // null before ensureApp and after removeTray
   os::Menu* trayMenu = nullptr;
+  // "Памятка": its text never changes, so one menu serves every rebuild
+  // (menus live as long as the process); the item of the last rebuild holds it.
+  os::Menu* memoMenu = nullptr;
+  os::MenuItem* memoItem = nullptr;
   std::unique_ptr<os::Target> trayDelegate;
   TrayHandlers handlers;
 };

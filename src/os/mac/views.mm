@@ -6,6 +6,37 @@
 
 #include "os/mac/objc_bridge.h"
 
+// A plain view whose layer colours follow Light and Dark: a layer holds fixed
+// colours, so a dynamic one is resolved again, in the view's own appearance,
+// whenever the view updates its layer (AppKit asks it to when the appearance
+// changes).
+@interface VyxView : NSView
+@property(nonatomic, strong, nullable) NSColor* layerBackgroundColor;
+@property(nonatomic, strong, nullable) NSColor* layerBorderColor;
+@end
+
+@implementation VyxView
+
+- (BOOL)wantsUpdateLayer {
+  return YES;
+}
+
+- (void)updateLayer {
+  [self.effectiveAppearance performAsCurrentDrawingAppearance:^{
+    if (self.layerBackgroundColor != nil) {
+      self.layer.backgroundColor = self.layerBackgroundColor.CGColor;
+    }
+    if (self.layerBorderColor != nil) self.layer.borderColor = self.layerBorderColor.CGColor;
+  }];
+}
+
+- (void)viewDidChangeEffectiveAppearance {
+  [super viewDidChangeEffectiveAppearance];
+  self.needsDisplay = YES;
+}
+
+@end
+
 namespace vyx::os {
 
 namespace {
@@ -19,16 +50,39 @@ T* viewAs(const View* view) {
   return mac::objectOf<T>(view);
 }
 
-// Layer colours are fixed values: a dynamic colour is taken as the current
-// appearance draws it.
+// Gradient colours are fixed values: the program's are sRGB colours.
 CGColorRef layerColor(const Color& color) {
   return mac::toNSColor(color).CGColor;
+}
+
+enum class LayerColor : uint8_t { background, border };
+
+// A view without a layer has nothing to paint. Views of viewCreate keep the
+// colour and resolve it whenever they update their layer; any other view
+// takes it as the current appearance draws it.
+void setLayerColor(View* view, LayerColor which, const Color& color) {
+  NSView* v = viewOf(view);
+  NSColor* c = mac::toNSColor(color);
+  const bool background = which == LayerColor::background;
+  if ([v isKindOfClass:VyxView.class]) {
+    auto* own = static_cast<VyxView*>(v);
+    if (background) {
+      own.layerBackgroundColor = c;
+    } else {
+      own.layerBorderColor = c;
+    }
+    v.needsDisplay = YES;
+  } else if (background) {
+    v.layer.backgroundColor = c.CGColor;
+  } else {
+    v.layer.borderColor = c.CGColor;
+  }
 }
 
 }  // namespace
 
 View* viewCreate(Rect frame) {
-  return mac::retainedHandle<View>([[NSView alloc] initWithFrame:mac::toNSRect(frame)]);
+  return mac::retainedHandle<View>([[VyxView alloc] initWithFrame:mac::toNSRect(frame)]);
 }
 
 void viewAddSubview(View* parent, View* child) {
@@ -55,9 +109,8 @@ void viewSetWantsLayer(View* view, bool wants) {
   viewOf(view).wantsLayer = wants;
 }
 
-// A view without a layer has nothing to paint.
 void viewLayerSetBackgroundColor(View* view, const Color& color) {
-  viewOf(view).layer.backgroundColor = layerColor(color);
+  setLayerColor(view, LayerColor::background, color);
 }
 
 void viewLayerSetBorderWidth(View* view, double width) {
@@ -65,7 +118,7 @@ void viewLayerSetBorderWidth(View* view, double width) {
 }
 
 void viewLayerSetBorderColor(View* view, const Color& color) {
-  viewOf(view).layer.borderColor = layerColor(color);
+  setLayerColor(view, LayerColor::border, color);
 }
 
 void viewLayerSetCornerRadius(View* view, double radius) {
@@ -103,6 +156,9 @@ void tableViewAddColumn(View* table, std::string_view identifier, std::string_vi
                         double width) {
   NSTableColumn* column = [[NSTableColumn alloc] initWithIdentifier:mac::toNSString(identifier)];
   column.title = mac::toNSString(title);
+  // The data source takes no edits: an editable cell would show a change
+  // that is thrown away.
+  column.editable = NO;
   column.width = width;
   [viewAs<NSTableView>(table) addTableColumn:column];
 }
