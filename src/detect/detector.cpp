@@ -16,6 +16,11 @@ namespace {
 // conversion is itself a word: one edit away from so short a string almost
 // anything is a Russian word, and the search is the costliest step.
 constexpr size_t kFuzzyMinLength = 6;
+// A capital's key that begins a word is read as the capital through the
+// Russian ending rules only when at least this many code points follow it:
+// after a mark, two letters such as "\"rm" or "\"CC" pass the rules as Экь
+// and Эсс.
+constexpr size_t kCapitalRulesMinLength = 3;
 // Below this many code points a final punctuation key is read as a letter.
 constexpr size_t kTrailingPunctMinLength = 3;
 constexpr size_t kFuzzyMemoSize = 4096;
@@ -30,9 +35,20 @@ bool isEnglishListWord(const Dict& en, std::u32string_view word) {
          en.hasWord(std::string_view(lower).substr(0, lower.size() - 1));
 }
 
-// The Russian letters on the keys of , . ; ' [ ] (unshifted).
-bool isMarkKeyLetter(char32_t c) {
-  return c == U'б' || c == U'ю' || c == U'ж' || c == U'э' || c == U'х' || c == U'ъ';
+// The Russian letters on the keys of , . ; (unshifted): the marks that end
+// English words in prose. After the keys of ' [ ] (э х ъ) a Russian word is
+// far likelier than an English word and a bracket.
+bool isProseMarkKeyLetter(char32_t c) {
+  return c == U'б' || c == U'ю' || c == U'ж';
+}
+
+// What a final key typed on QWERTY after a Russian word stands for, 0 for
+// none: a shifted digit gives what it gives on the Russian layout, a sentence
+// end or a comma, full stop or semicolon key stays itself. The keys of х, ъ,
+// э and ё are letters.
+char32_t finalKeyPunct(char32_t last) {
+  if (const auto it = shiftDigitPunct.find(last); it != shiftDigitPunct.end()) return it->second;
+  return letterKeyMayBePunct(last) || sentenceEndPunct.contains(last) ? last : 0;
 }
 
 bool allSame(std::u32string_view word) {
@@ -43,7 +59,7 @@ bool allSame(std::u32string_view word) {
 
 Detector::Detector(const Dict& ruDict, const Dict& enDict) : ruDict(ruDict), enDict(enDict) {}
 
-Decision Detector::CheckWithTrailingPunct(std::string_view word) {
+Decision Detector::CheckWithTrailingPunct(std::string_view word, NearMatch near) {
   // The pipeline skips such runs before asking; no caller may hold a key for
   // the search's time either. A code point takes at most four bytes, so a
   // longer text is not even counted.
@@ -58,7 +74,7 @@ Decision Detector::CheckWithTrailingPunct(std::string_view word) {
     set = custom;
   }
   const std::lock_guard lock(mu);
-  Answer answer = check(points, set);
+  Answer answer = check(points, set, near);
   Decision decision;
   if (!answer.wrong) {
     vlog("skip_reason: %s", "not-wrong");
@@ -95,6 +111,12 @@ bool Detector::ruValid(std::u32string_view word) const {
   return ruDict.Has(utf8) || ruShortWords.contains(toLower(utf8));
 }
 
+bool Detector::inRuList(std::u32string_view word) const {
+  std::u32string folded = toLower(word);
+  std::replace(folded.begin(), folded.end(), U'ё', U'е');
+  return ruDict.hasWordForm(encodeUtf8(folded));
+}
+
 bool Detector::customHas(const StringSet* set, std::u32string_view word) {
   return set != nullptr && set->contains(encodeUtf8(toLower(word)));
 }
@@ -115,7 +137,8 @@ bool Detector::fuzzyMatch(std::u32string_view word) {
 
 // The user word set was read once before the decision: a reload published
 // meanwhile applies from the next word on.
-Detector::Answer Detector::check(std::u32string_view typed, const CustomWordSet& set) {
+Detector::Answer Detector::check(std::u32string_view typed, const CustomWordSet& set,
+                                 NearMatch near) {
   trailingPunct = 0;
   if (typed.empty()) return {};
   const bool capitalKey = isCapitalLetterKey(typed.front());
@@ -146,12 +169,12 @@ Detector::Answer Detector::check(std::u32string_view typed, const CustomWordSet&
     if (Answer mixed = checkMixed(word, set); mixed.wrong) return mixed;
   }
   const std::string_view script = detectScript(word);
-  if (script == kScriptCyrillic) return checkCyrillic(word);
-  if (script == kScriptLatin) return checkLatin(word, true);
+  if (script == kScriptCyrillic) return checkCyrillic(word, near);
+  if (script == kScriptLatin) return checkLatin(word, near == NearMatch::search);
   return {};
 }
 
-Detector::Answer Detector::checkCyrillic(std::u32string_view word) {
+Detector::Answer Detector::checkCyrillic(std::u32string_view word, NearMatch near) {
   if (ruValid(word)) {
     markLanguage(true);
     return {};
@@ -162,15 +185,31 @@ Detector::Answer Detector::checkCyrillic(std::u32string_view word) {
     return {true, std::move(en)};
   }
   // An English word and the mark after it, typed on the Russian layout, where
-  // the keys of , . ; ' [ ] give б ю ж э х ъ: "Рщцумукб" is "However,". Only
-  // a word of the English list itself counts: its stems would take far too
-  // many strings for English.
-  if (word.size() < kTrailingPunctMinLength || !isMarkKeyLetter(word.back())) return {};
+  // the keys of , . ; give б ю ж: "Рщцумукб" is "However,". Only a word of
+  // the English list itself counts: its stems would take far too many
+  // strings for English.
+  if (word.size() < kTrailingPunctMinLength || !isProseMarkKeyLetter(word.back())) return {};
   const std::u32string_view enPrefix = std::u32string_view(en).substr(0, en.size() - 1);
   if (!enDict.hasWord(toLower(encodeUtf8(enPrefix)))) return {};
+  // A Russian word form that the list holds only among its compiled forms
+  // (фею is no "at."), or one edit from a Russian word, long enough for that
+  // to mean something, is Russian typed right. Unsearched, it stays too.
+  if (inRuList(word)) return {};
+  if (word.size() >= kFuzzyMinLength && (near == NearMatch::skip || fuzzyMatch(word))) return {};
   markLanguage(false);
   trailingPunct = en.back();
   return {true, std::u32string(enPrefix)};
+}
+
+bool Detector::readsAsRussian(std::u32string_view reading) const {
+  if (inRuList(reading)) return true;
+  const size_t after = reading.size() - 1;  // the letters after the capital
+  if (after >= kCapitalRulesMinLength && inRuDict(reading)) return true;
+  if (after < kFuzzyMinLength) return false;
+  // One edit from a Russian word, as for any word, unless the edit is at
+  // the capital: "\"ghbdtn" is привет after a quotation mark, not Эпривет.
+  const std::optional<std::string> near = ruDict.FuzzyFind(encodeUtf8(reading));
+  return near && toLower(decodeUtf8(*near).front()) == toLower(reading.front());
 }
 
 Detector::Answer Detector::checkCapitalKeyWord(std::u32string_view word, const CustomWordSet& set) {
@@ -182,16 +221,23 @@ Detector::Answer Detector::checkCapitalKeyWord(std::u32string_view word, const C
   if (!isLatinScript(*letter)) return checkMixed(word, set);
   // An English word after a quotation mark or a colon was typed as meant.
   if (isEnglishListWord(enDict, word.substr(1))) return {};
-  Answer answer = checkLatin(word, false);
-  if (answer.wrong || word.size() < kFuzzyMinLength) return answer;
-  // One edit from a Russian word, as for any word, unless the edit is at
-  // the capital: "\"ghbdtn" is привет after a quotation mark, not Эпривет.
   std::u32string ru = convertScript(kScriptLatin, word);
-  const std::optional<std::string> near = ruDict.FuzzyFind(encodeUtf8(ru));
-  if (!near || toLower(decodeUtf8(*near).front()) != toLower(ru.front())) return {};
+  if (readsAsRussian(ru)) {
+    markLanguage(true);
+    if (verboseOn()) vlog("Fix: %q → %q", encodeUtf8(word), encodeUtf8(ru));
+    return {true, std::move(ru)};
+  }
+  // The final key read as punctuation, as for any word typed on QWERTY.
+  const char32_t last = word.back();
+  const std::u32string_view pru = std::u32string_view(ru).substr(0, ru.size() - 1);
+  const char32_t punct = finalKeyPunct(last);
+  if (punct == 0 || pru.size() < kTrailingPunctMinLength || !readsAsRussian(pru) ||
+      (punctLetterKeys.contains(last) && !tailIsPunctuation(ru, pru))) {
+    return {};
+  }
   markLanguage(true);
-  if (verboseOn()) vlog("Fix (fuzzy): %q → %q", encodeUtf8(word), encodeUtf8(ru));
-  return {true, std::move(ru)};
+  trailingPunct = punct;
+  return {true, std::u32string(pru)};
 }
 
 Detector::Answer Detector::checkLatin(std::u32string_view word, bool fuzzy) {
@@ -205,18 +251,11 @@ Detector::Answer Detector::checkLatin(std::u32string_view word, bool fuzzy) {
   const bool enExact = isEnglishListWord(enDict, word);
 
   if (word.size() >= kTrailingPunctMinLength && !enExact) {
-    // The final key read as punctuation: a shifted digit gives what it gives
-    // on the Russian layout, a sentence end or a comma, full stop or
-    // semicolon key stays itself. The keys of х, ъ, э and ё are letters.
+    // The final key read as punctuation.
     const char32_t last = word.back();
     const std::u32string_view pru = std::u32string_view(ru).substr(0, ru.size() - 1);
     const bool letterKey = punctLetterKeys.contains(last);
-    char32_t punct = 0;
-    if (const auto it = shiftDigitPunct.find(last); it != shiftDigitPunct.end()) {
-      punct = it->second;
-    } else if (letterKeyMayBePunct(last) || sentenceEndPunct.contains(last)) {
-      punct = last;
-    }
+    const char32_t punct = finalKeyPunct(last);
     if (punct != 0 && inRuDict(pru) && (!letterKey || tailIsPunctuation(ru, pru))) {
       markLanguage(true);
       trailingPunct = punct;

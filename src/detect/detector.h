@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -27,6 +28,11 @@ using CustomWordSet = std::shared_ptr<const StringSet>;
 // fuzzy search grows with the square of its length and erasing and retyping
 // it would outlast the two seconds that exit waits for a correction.
 inline constexpr size_t kMaxWordLength = 64;
+
+// Whether a decision may search for a Russian word one edit away, the
+// costliest step. A word after a capital's key whose whole reading made that
+// search is judged without it: a word is searched once.
+enum class NearMatch : uint8_t { search, skip };
 
 struct Decision {
   bool wrong = false;
@@ -46,7 +52,8 @@ class Detector final {
   Detector(const Detector&) = delete;
   Detector& operator=(const Detector&) = delete;
 
-  [[nodiscard]] Decision CheckWithTrailingPunct(std::string_view word);
+  [[nodiscard]] Decision CheckWithTrailingPunct(std::string_view word,
+                                                NearMatch near = NearMatch::search);
   void ResetTransientContext();
   // An empty set (or null) switches the user-word rules off.
   void SetCustomWords(CustomWordSet words);
@@ -63,7 +70,7 @@ class Detector final {
   };
 
   // Everything below runs with mu held.
-  Answer check(std::u32string_view word, const CustomWordSet& set);
+  Answer check(std::u32string_view word, const CustomWordSet& set, NearMatch near);
   // fuzzy: whether a conversion one edit from a Russian word counts.
   Answer checkLatin(std::u32string_view word, bool fuzzy);
   // A word with Latin and Cyrillic letters, read whole on the one layout that
@@ -71,9 +78,10 @@ class Detector final {
   // wrong when neither or both do.
   Answer checkMixed(std::u32string_view word, const CustomWordSet& set);
   // A word that begins with the key of a capital on QWERTY ("\"nj"): wrong
-  // only when read whole, that key as its capital, it is a Russian word.
+  // only when read whole, that key as its capital, it reads as a Russian
+  // word, alone or before a final punctuation key.
   Answer checkCapitalKeyWord(std::u32string_view word, const CustomWordSet& set);
-  Answer checkCyrillic(std::u32string_view word);
+  Answer checkCyrillic(std::u32string_view word, NearMatch near);
   CustomAnswer checkCustom(std::u32string_view word, const StringSet& set);
   [[nodiscard]] static bool customHas(const StringSet* set, std::u32string_view word);
   [[nodiscard]] int64_t lemmaRank(std::u32string_view w) const;
@@ -82,6 +90,13 @@ class Detector final {
   // Dict::Has of ruDict, or one of the short words the list lacks.
   [[nodiscard]] bool ruValid(std::u32string_view word) const;
   [[nodiscard]] bool inRuDict(std::u32string_view word) const;
+  // A word of the Russian list or one of its compiled forms, exactly (case
+  // and ё aside): no stems, no ending rules.
+  [[nodiscard]] bool inRuList(std::u32string_view word) const;
+  // A capital and the letters after it read as a Russian word: the list
+  // itself, its rules for three letters or more, one edit (not at the
+  // capital) for as many as a word needs for that search.
+  [[nodiscard]] bool readsAsRussian(std::u32string_view reading) const;
   // Dict::FuzzyFind of ruDict found something, remembered per word.
   [[nodiscard]] bool fuzzyMatch(std::u32string_view word);
   void markLanguage(bool russian);

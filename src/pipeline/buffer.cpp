@@ -46,7 +46,7 @@ bool Buffer::AddCapitalLetterKey(char32_t r) {
   if (verboseOn()) logSpecialChar(r);
   {
     const std::lock_guard lock(mu);
-    if (chars.empty()) {
+    if (chars.empty() && !afterMark) {
       chars.push_back(r);
       return false;
     }
@@ -60,8 +60,10 @@ bool Buffer::append(char32_t r) {
     const std::lock_guard lock(mu);
     if (!isWordBoundary(r)) {
       chars.push_back(r);
+      afterMark = false;
       return false;
     }
+    afterMark = !isWhiteSpace(r);
     if (chars.empty()) return false;
     if (sentenceEndPunct.contains(r)) chars.push_back(r);
     word = encodeUtf8(chars);
@@ -75,11 +77,13 @@ bool Buffer::append(char32_t r) {
 void Buffer::Backspace() {
   const std::lock_guard lock(mu);
   if (!chars.empty()) chars.pop_back();
+  afterMark = false;
 }
 
 void Buffer::Clear() {
   const std::lock_guard lock(mu);
   chars.clear();
+  afterMark = false;
 }
 
 std::string Buffer::CurrentWord() const {
@@ -91,6 +95,7 @@ std::string Buffer::FlushWord() {
   const std::lock_guard lock(mu);
   std::string word = encodeUtf8(chars);
   chars.clear();
+  afterMark = false;
   return word;
 }
 

@@ -3,9 +3,10 @@
 // Threads: Add, Backspace and FlushWord run inside the App's key handling (the
 // event-tap thread, or the worker while it replays held keys); Clear and
 // CurrentWord may come from any thread, Clear also from the main thread
-// through a context invalidation. `mu` guards `chars` and nothing else; it is
-// a leaf lock. `onWord` is fixed at construction and called only after `mu`
-// has been released, so the callback may use the buffer again.
+// through a context invalidation. `mu` guards `chars` and `afterMark` and
+// nothing else; it is a leaf lock. `onWord` is fixed at construction and
+// called only after `mu` has been released, so the callback may use the
+// buffer again.
 #pragma once
 
 #include <functional>
@@ -34,8 +35,9 @@ class Buffer final {
   // finished or there is no callback.
   [[nodiscard]] bool Add(char32_t r);
   // The key of a Russian capital typed on QWERTY, showing its mark (" for Э):
-  // where a word begins, it begins the word, whose reading later tells
-  // whether it was the capital; anywhere else it is Add.
+  // where a word begins after white space (or nothing), it begins the word,
+  // whose reading later tells whether it was the capital; anywhere else,
+  // right after another mark too ("><", "=\""), it is Add.
   [[nodiscard]] bool AddCapitalLetterKey(char32_t r);
   void Backspace();
   void Clear();
@@ -48,6 +50,8 @@ class Buffer final {
 
   mutable std::mutex mu;
   std::u32string chars;
+  // The last key added ended a word without being white space: a mark.
+  bool afterMark = false;
   const OnWord onWord;
 };
 

@@ -126,7 +126,7 @@ bool App::processReturn(uint16_t keycode, int64_t flags) {
     if (tracker != nullptr) (void)tracker->ObserveKey(rollbackKeyEnter, 0);
     return false;
   }
-  WordDecision wd = decideFinishedWord(cfg, store, detector, word, ops.frontmostApp);
+  WordDecision wd = decideFinishedWord(cfg, store, detector, word, U'\n', ops.frontmostApp);
   const Decision& d = wd.decision;
   if (!d.wrong) return false;
   std::string text = d.fixed;
@@ -160,7 +160,7 @@ bool App::onWord(const std::string& word, char32_t boundary) {
   // Half of a character outside the Basic Multilingual Plane: it cannot be
   // typed back on its own, so the key passes and the word stays as typed.
   if (boundary >= 0xD800 && boundary <= 0xDFFF) return false;
-  WordDecision wd = decideFinishedWord(cfg, store, detector, word, ops.frontmostApp);
+  WordDecision wd = decideFinishedWord(cfg, store, detector, word, boundary, ops.frontmostApp);
   const Decision& d = wd.decision;
   if (!d.wrong) return false;
 

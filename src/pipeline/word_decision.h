@@ -21,11 +21,14 @@ struct WordDecision {
 
 // A word that begins with the key of a Russian capital on QWERTY ("\"nj") is
 // judged whole first, that key read as its capital; when that reading is no
-// Russian word the key is the mark it shows, and the word after it is judged
-// as if the mark had ended the word before. Skip reasons go to the verbose
-// log. Runs where the key path runs; takes the locks its callees take.
+// Russian word the word after the key is judged as if the mark had ended the
+// word before, and when that word turns out Russian the key was its capital
+// after all. A mark that the boundary closes again, or that one letter
+// follows, is only a mark. Skip reasons go to the verbose log. Runs where the
+// key path runs; takes the locks its callees take.
 [[nodiscard]] WordDecision decideFinishedWord(const Config& cfg, ExceptionStore* store,
                                               Detector& detector, const std::string& word,
+                                              char32_t boundary,
                                               const std::function<std::string()>& frontmost);
 
 }  // namespace vyx

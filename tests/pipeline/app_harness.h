@@ -197,9 +197,15 @@ inline constexpr const char* kEnWords = "hello\nworld\nhouse\nthe\nword\nwork\na
 class PipelineRig final {
  public:
   explicit PipelineRig(std::shared_ptr<ExceptionStore> store = nullptr)
+      : PipelineRig(std::move(store), mustLoad("ru", kRuWords), mustLoad("en", kEnWords)) {}
+  // With the word lists the program ships.
+  struct ShippedLists {};
+  explicit PipelineRig(ShippedLists)
+      : PipelineRig(nullptr, mustLoadShipped("ru"), mustLoadShipped("en")) {}
+  PipelineRig(std::shared_ptr<ExceptionStore> store, Dict ruDict, Dict enDict)
       : store(std::move(store)),
-        ru(mustLoad("ru", kRuWords)),
-        en(mustLoad("en", kEnWords)),
+        ru(std::move(ruDict)),
+        en(std::move(enDict)),
         detector(ru, en),
         undo(clockHandle.clock()),
         tracker(this->store, clockHandle.clock()) {
@@ -271,6 +277,11 @@ class PipelineRig final {
  private:
   static Dict mustLoad(const char* code, const char* text) {
     auto d = loadDictFromText(code, text);
+    if (!d.ok()) throw std::runtime_error(d.error().message());
+    return std::move(d).value();
+  }
+  static Dict mustLoadShipped(const char* code) {
+    auto d = LoadDict(code);
     if (!d.ok()) throw std::runtime_error(d.error().message());
     return std::move(d).value();
   }

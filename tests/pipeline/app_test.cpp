@@ -88,6 +88,48 @@ TEST(AppTyping, ACapitalsKeyThatBeginsAWordIsReadWithIt) {
   EXPECT_EQ(rig.screen.text(), "\"то ");
 }
 
+// With the shipped lists: text typed right on either layout stays as typed,
+// marks before words and the letters of , . ; after them included, while a
+// capital or an English word and its mark typed on the other layout are
+// still read whole.
+TEST(AppTyping, MarksAroundWordsTypedRightStayAndCapitalsTypedWrongAreReadWhole) {
+  struct Case {
+    bool russian;       // the layout selected when typing starts
+    const char* keys;   // the keys, as a U.S. keyboard shows them, or
+    const char* text;   // the text the keys give on that layout
+    const char* shown;  // what the field ends up with
+  };
+  for (const Case& c : {
+           Case{false, "See <https://www.gnu.org/licenses/> for details. ", "",
+                "See <https://www.gnu.org/licenses/> for details. "},
+           Case{false, "<tr><th>Name</th></tr> ", "", "<tr><th>Name</th></tr> "},
+           Case{false, "<s>old</s> ", "", "<s>old</s> "},
+           Case{false, "\"Um, thanks,\" she said. ", "", "\"Um, thanks,\" she said. "},
+           Case{false, "\"Hm, maybe.\" ", "", "\"Hm, maybe.\" "},
+           Case{false, "He said \"De nada\" to me. ", "", "He said \"De nada\" to me. "},
+           Case{false, "<tausq> hi ", "", "<tausq> hi "},
+           Case{false, "{jl} ", "", "{jl} "},
+           Case{false, ":t ", "", ":t "},
+           Case{false, "\"CC-BY-4.0\", ", "", "\"CC-BY-4.0\", "},
+           Case{true, "", "Я видел фею и ушёл. ", "Я видел фею и ушёл. "},
+           Case{true, "", "Под туею стоял. ", "Под туею стоял. "},
+           Case{true, "", "Перед во щах варили. ", "Перед во щах варили. "},
+           // Typed on the other layout: the capital with its word, the
+           // English word with its mark.
+           Case{false, "\"nj ", "", "Это "},
+           Case{false, "<scnhj ", "", "Быстро "},
+           Case{false, ">kz ", "", "Юля "},  // no list word, but never >ля
+           Case{true, "However, ", "", "However, "},
+       }) {
+    PipelineRig rig{PipelineRig::ShippedLists{}};
+    rig.screen.russianLayout = c.russian;
+    rig.typeKeys(c.keys);
+    rig.type(c.text);
+    ASSERT_TRUE(rig.idle());
+    EXPECT_EQ(rig.screen.text(), c.shown) << c.keys << c.text;
+  }
+}
+
 TEST(AppTyping, ReturnIsResentAfterTheFixWithItsKeyCodeAndFlags) {
   PipelineRig rig;
   rig.type("ghbdtn");

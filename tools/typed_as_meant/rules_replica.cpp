@@ -33,7 +33,7 @@ RuleAnswer RulesReplica::apply(const std::vector<PressedKey>& keys,
   size_t at = 0;        // the position in typed of the character being added
   ptrdiff_t shift = 0;  // a fix of another length moves what follows
   Buffer buffer([&](const std::string& word, char32_t boundary) {
-    const WordDecision wd = decideFinishedWord(cfg_, nullptr, detector_, word,
+    const WordDecision wd = decideFinishedWord(cfg_, nullptr, detector_, word, boundary,
                                                [] { return std::string("com.apple.TextEdit"); });
     const std::u32string w = decodeUtf8(wd.judged);
     const bool attached = sentenceEndPunct.contains(boundary) && !w.empty() && w.back() == boundary;
