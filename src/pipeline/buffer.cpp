@@ -1,5 +1,6 @@
 #include "pipeline/buffer.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <utility>
@@ -16,6 +17,11 @@ namespace {
 bool isPlainLetterOrSpace(char32_t r) {
   return (r >= U'a' && r <= U'z') || (r >= U'A' && r <= U'Z') || (r >= U'а' && r <= U'я') ||
          (r >= U'А' && r <= U'Я') || r == U' ';
+}
+
+// Only hyphens so far: the start of a command-line option.
+bool startsOption(std::u32string_view chars) {
+  return std::all_of(chars.begin(), chars.end(), [](char32_t c) { return c == U'-'; });
 }
 
 void logSpecialChar(char32_t r) {
@@ -58,7 +64,10 @@ bool Buffer::append(char32_t r) {
   std::string word;
   {
     const std::lock_guard lock(mu);
-    if (!isWordBoundary(r)) {
+    // A hyphen after white space begins a command-line option ("-rf",
+    // "--save"), which stays one word, so that it is judged, and left, whole.
+    const bool optionDash = r == U'-' && (chars.empty() ? !afterMark : startsOption(chars));
+    if (!isWordBoundary(r) || optionDash) {
       chars.push_back(r);
       afterMark = false;
       return false;

@@ -27,6 +27,9 @@ SkipDecision skipped(std::string reason, std::string app = {}) {
 }  // namespace
 
 bool isAddressLike(std::string_view word) {
+  // A command-line option ("-rf", "--save"): the word buffer keeps the
+  // hyphens that begin a word after white space.
+  if (word.starts_with('-')) return true;
   int dotsAndHyphens = 0;
   bool digit = false;
   bool pathBackslash = false;

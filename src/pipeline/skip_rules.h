@@ -30,10 +30,11 @@ struct SkipDecision {
     const Config& cfg, ExceptionStore* store, std::string_view word,
     const std::function<std::string()>& frontmost);
 
-// Paths, addresses, identifiers and version numbers: a "/", ":", "@", "_" or
-// two backslashes together, or at least one "-" or "." together with an
-// ASCII digit or a second "-" or ".". A single backslash is the ё key of the
-// Mac Russian layout. The double-Shift conversion refuses such words too.
+// Paths, addresses, identifiers, version numbers and command-line options: a
+// "/", ":", "@", "_", two backslashes together, a "-" at the start, or at
+// least one "-" or "." together with an ASCII digit or a second "-" or ".".
+// A single backslash is the ё key of the Mac Russian layout. The double-Shift
+// conversion refuses such words too.
 [[nodiscard]] bool isAddressLike(std::string_view word);
 
 }  // namespace vyx

@@ -110,6 +110,7 @@ TEST(AppTyping, MarksAroundWordsTypedRightStayAndCapitalsTypedWrongAreReadWhole)
            Case{false, "<tausq> hi ", "", "<tausq> hi "},
            Case{false, "{jl} ", "", "{jl} "},
            Case{false, ":t ", "", ":t "},
+           Case{false, "Run \"rm -rf x\" now. ", "", "Run \"rm -rf x\" now. "},
            Case{false, "\"CC-BY-4.0\", ", "", "\"CC-BY-4.0\", "},
            Case{true, "", "Я видел фею и ушёл. ", "Я видел фею и ушёл. "},
            Case{true, "", "Под туею стоял. ", "Под туею стоял. "},

@@ -53,7 +53,7 @@ TEST_F(BufferTest, SentenceEndMarkIsAttachedToTheWordAndIsTheBoundary) {
 }
 
 TEST_F(BufferTest, BoundaryAfterNothingCallsNothing) {
-  for (const char32_t c : {U' ', U'!', U'?', U'\n', U'-'}) {
+  for (const char32_t c : {U' ', U'!', U'-', U'?', U'\n'}) {
     EXPECT_FALSE(buf.Add(c));
   }
   EXPECT_TRUE(finished.empty());
@@ -61,6 +61,14 @@ TEST_F(BufferTest, BoundaryAfterNothingCallsNothing) {
   // Two marks in a row: the first ends the word, the second finds it empty.
   type(U"a!!");
   EXPECT_EQ(finished, (std::vector<Finished>{{"a!", U'!'}}));
+}
+
+TEST_F(BufferTest, HyphensThatBeginAWordAfterWhiteSpaceStayInIt) {
+  type(U"rm -rf x-y --save -");
+  EXPECT_EQ(finished,
+            (std::vector<Finished>{
+                {"rm", U' '}, {"-rf", U' '}, {"x", U'-'}, {"y", U' '}, {"--save", U' '}}));
+  EXPECT_EQ(buf.CurrentWord(), "-");
 }
 
 TEST_F(BufferTest, KeysThatAreRussianLettersOrPunctuationStayInTheWord) {
