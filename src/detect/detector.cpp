@@ -201,15 +201,15 @@ Detector::Answer Detector::checkCyrillic(std::u32string_view word, NearMatch nea
   return {true, std::u32string(enPrefix)};
 }
 
-bool Detector::readsAsRussian(std::u32string_view reading) const {
+bool Detector::readsAsRussian(std::u32string_view reading, NearMatch near) const {
   if (inRuList(reading)) return true;
   const size_t after = reading.size() - 1;  // the letters after the capital
   if (after >= kCapitalRulesMinLength && inRuDict(reading)) return true;
-  if (after < kFuzzyMinLength) return false;
+  if (after < kFuzzyMinLength || near == NearMatch::skip) return false;
   // One edit from a Russian word, as for any word, unless the edit is at
   // the capital: "\"ghbdtn" is привет after a quotation mark, not Эпривет.
-  const std::optional<std::string> near = ruDict.FuzzyFind(encodeUtf8(reading));
-  return near && toLower(decodeUtf8(*near).front()) == toLower(reading.front());
+  const std::optional<std::string> found = ruDict.FuzzyFind(encodeUtf8(reading));
+  return found && toLower(decodeUtf8(*found).front()) == toLower(reading.front());
 }
 
 Detector::Answer Detector::checkCapitalKeyWord(std::u32string_view word, const CustomWordSet& set) {
@@ -222,16 +222,18 @@ Detector::Answer Detector::checkCapitalKeyWord(std::u32string_view word, const C
   // An English word after a quotation mark or a colon was typed as meant.
   if (isEnglishListWord(enDict, word.substr(1))) return {};
   std::u32string ru = convertScript(kScriptLatin, word);
-  if (readsAsRussian(ru)) {
+  if (readsAsRussian(ru, NearMatch::search)) {
     markLanguage(true);
     if (verboseOn()) vlog("Fix: %q → %q", encodeUtf8(word), encodeUtf8(ru));
     return {true, std::move(ru)};
   }
-  // The final key read as punctuation, as for any word typed on QWERTY.
+  // The final key read as punctuation, as for any word typed on QWERTY: the
+  // word before it must be Russian without the one-edit search, which the
+  // whole reading has made.
   const char32_t last = word.back();
   const std::u32string_view pru = std::u32string_view(ru).substr(0, ru.size() - 1);
   const char32_t punct = finalKeyPunct(last);
-  if (punct == 0 || pru.size() < kTrailingPunctMinLength || !readsAsRussian(pru) ||
+  if (punct == 0 || pru.size() < kTrailingPunctMinLength || !readsAsRussian(pru, NearMatch::skip) ||
       (punctLetterKeys.contains(last) && !tailIsPunctuation(ru, pru))) {
     return {};
   }

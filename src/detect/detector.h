@@ -95,8 +95,8 @@ class Detector final {
   [[nodiscard]] bool inRuList(std::u32string_view word) const;
   // A capital and the letters after it read as a Russian word: the list
   // itself, its rules for three letters or more, one edit (not at the
-  // capital) for as many as a word needs for that search.
-  [[nodiscard]] bool readsAsRussian(std::u32string_view reading) const;
+  // capital) for as many as a word needs for that search, if searched.
+  [[nodiscard]] bool readsAsRussian(std::u32string_view reading, NearMatch near) const;
   // Dict::FuzzyFind of ruDict found something, remembered per word.
   [[nodiscard]] bool fuzzyMatch(std::u32string_view word);
   void markLanguage(bool russian);
