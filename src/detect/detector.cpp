@@ -195,7 +195,13 @@ Detector::Answer Detector::checkCyrillic(std::u32string_view word, NearMatch nea
   // (фею is no "at."), or one edit from a Russian word, long enough for that
   // to mean something, is Russian typed right. Unsearched, it stays too.
   if (inRuList(word)) return {};
-  if (word.size() >= kFuzzyMinLength && (near == NearMatch::skip || fuzzyMatch(word))) return {};
+  if (word.size() >= kFuzzyMinLength) {
+    if (near == NearMatch::skip) return {};
+    // Only a word of the list itself counts as near: the ending rules take
+    // nearly any string ending in -ую or -ею, "ерукую" ("there.") included.
+    const std::optional<std::string> found = ruDict.FuzzyFind(encodeUtf8(word));
+    if (found && inRuList(decodeUtf8(*found))) return {};
+  }
   markLanguage(false);
   trailingPunct = en.back();
   return {true, std::u32string(enPrefix)};
