@@ -228,24 +228,22 @@ Detector::Answer Detector::checkCapitalKeyWord(std::u32string_view word, const C
   // An English word after a quotation mark or a colon was typed as meant.
   if (isEnglishListWord(enDict, word.substr(1))) return {};
   std::u32string ru = convertScript(kScriptLatin, word);
-  if (readsAsRussian(ru, NearMatch::search)) {
-    markLanguage(true);
-    if (verboseOn()) vlog("Fix: %q → %q", encodeUtf8(word), encodeUtf8(ru));
-    return {true, std::move(ru)};
-  }
-  // The final key read as punctuation, as for any word typed on QWERTY: the
-  // word before it must be Russian without the one-edit search, which the
-  // whole reading has made.
+  // The final key read as punctuation first, as for any word typed on
+  // QWERTY ("<jkmifz&" is Большая and a full stop, not one edit from it),
+  // the word before it read without the one-edit search.
   const char32_t last = word.back();
   const std::u32string_view pru = std::u32string_view(ru).substr(0, ru.size() - 1);
   const char32_t punct = finalKeyPunct(last);
-  if (punct == 0 || pru.size() < kTrailingPunctMinLength || !readsAsRussian(pru, NearMatch::skip) ||
-      (punctLetterKeys.contains(last) && !tailIsPunctuation(ru, pru))) {
-    return {};
+  if (punct != 0 && pru.size() >= kTrailingPunctMinLength && readsAsRussian(pru, NearMatch::skip) &&
+      (!punctLetterKeys.contains(last) || tailIsPunctuation(ru, pru))) {
+    markLanguage(true);
+    trailingPunct = punct;
+    return {true, std::u32string(pru)};
   }
+  if (!readsAsRussian(ru, NearMatch::search)) return {};
   markLanguage(true);
-  trailingPunct = punct;
-  return {true, std::u32string(pru)};
+  if (verboseOn()) vlog("Fix: %q → %q", encodeUtf8(word), encodeUtf8(ru));
+  return {true, std::move(ru)};
 }
 
 Detector::Answer Detector::checkLatin(std::u32string_view word, bool fuzzy) {
