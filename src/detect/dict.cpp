@@ -7,6 +7,7 @@
 #include <string>
 
 #include "detect/dict_internal.h"
+#include "detect/stem.h"
 #include "text/unicode.h"
 #include "text/utf8.h"
 
@@ -107,6 +108,11 @@ bool Dict::Has(std::string_view word) const {
     return dict_detail::hasByRules(*this, s.lower, s);
   }
   if (russian_) {
+    // A code point takes a byte at least: most words need no counting.
+    if (s.lower.size() > longestAccepted() &&
+        beyondLongest(dict_detail::countCodePoints(s.lower))) {
+      return false;
+    }
     return dict_detail::hasIndexed(*this, s.lower, s, false);
   }
   // The script filter kept every word with another script's letter out of
@@ -117,6 +123,8 @@ bool Dict::Has(std::string_view word) const {
 std::optional<std::string> Dict::FuzzyFind(std::string_view word) const {
   const std::u32string r = decodeUtf8(word);
   const size_t n = r.size();
+  // Every candidate keeps at least n - 1 code points.
+  if (n > 0 && beyondLongest(n - 1)) return std::nullopt;
   // Candidates are built from the lower-cased word: Has would lower-case
   // them anyway, and case mapping goes code point by code point. The answer
   // is rebuilt from the word as given.
@@ -156,6 +164,31 @@ std::optional<std::string> Dict::FuzzyFind(std::string_view word) const {
   std::vector<uint32_t> wordPath;
   const size_t wordLive =
       walkShared ? dict_detail::walkPathFrom(image_.trie(), lower, wordPath, 0) : 0;
+  // Any rule finds a candidate only when it, or its ё-folded form, begins
+  // with a path of the trie that holds all but kRussianStemmerLongestCut of
+  // its code points: its stem is no shorter, and the base of an ending rule
+  // less one letter is shorter by less. A candidate edited after the first
+  // `walked` code points, where both walks of the word end, begins with no
+  // longer a path than the word does; so past that point only candidates of
+  // at most `reach` code points are worth a lookup.
+  size_t walked = n;
+  size_t reach = SIZE_MAX;
+  if (walkShared) {
+    size_t liveBytes = wordLive;
+    if (lower.find(dict_detail::kYo) != std::string::npos) {
+      std::string folded;
+      std::vector<uint32_t> foldedPath;
+      dict_detail::foldYo(lower, folded);
+      liveBytes =
+          std::max(liveBytes, dict_detail::walkPathFrom(image_.trie(), folded, foldedPath, 0));
+    }
+    walked = 0;
+    while (walked < n && at[walked + 1] <= liveBytes) ++walked;
+    reach = walked + kRussianStemmerLongestCut;
+  }
+  const auto hopeless = [&](size_t i, size_t candidateLength) {
+    return i > walked && candidateLength > reach;
+  };
   size_t known = 0;
   bool deadAtKnown = false;
   const auto editAt = [&](size_t i) {
@@ -177,7 +210,7 @@ std::optional<std::string> Dict::FuzzyFind(std::string_view word) const {
     return encodeUtf8(out);
   };
 
-  for (size_t i = 0; i <= n && refused == 0; ++i) {
+  for (size_t i = 0; i <= n && refused == 0 && !hopeless(i, n + 1); ++i) {
     editAt(i);
     cand.append(2, '\0');
     cand.append(lower, at[i]);
@@ -192,7 +225,7 @@ std::optional<std::string> Dict::FuzzyFind(std::string_view word) const {
       }
     }
   }
-  for (size_t i = 0; i < n; ++i) {
+  for (size_t i = 0; i < n && !hopeless(i, n); ++i) {
     if (!editable(i)) {
       continue;
     }
@@ -210,7 +243,7 @@ std::optional<std::string> Dict::FuzzyFind(std::string_view word) const {
       }
     }
   }
-  for (size_t i = 0; i < n; ++i) {
+  for (size_t i = 0; i < n && !hopeless(i, n - 1); ++i) {
     if (!editable(i)) {
       continue;
     }

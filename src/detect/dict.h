@@ -82,6 +82,10 @@ class Dict final {
   [[nodiscard]] const DictImage& image() const { return image_; }
   // Whether lookups may rule out candidates through the trie (see dict_index.cpp).
   [[nodiscard]] bool indexed() const { return indexed_; }
+  // No longer word (in code points) is accepted, so Has answers a longer one
+  // and FuzzyFind one longer still without a lookup (while indexed); 0: no
+  // bound is known.
+  [[nodiscard]] size_t longestAccepted() const { return image_.longestAccepted(); }
   // The same list answering rule by rule, the reference the index must agree with.
   [[nodiscard]] Dict withoutIndex() const {
     Dict d = *this;
@@ -90,6 +94,13 @@ class Dict final {
   }
 
  private:
+  // Whether a word of this many code points is longer than any the list
+  // accepts (never without the index, which the bound is a part of).
+  [[nodiscard]] bool beyondLongest(size_t codePoints) const {
+    const size_t longest = image_.longestAccepted();
+    return indexed_ && longest != 0 && codePoints > longest;
+  }
+
   DictImage image_;
   bool indexed_ = false;
   bool russian_ = false;

@@ -9,7 +9,7 @@ namespace vyx {
 namespace {
 
 constexpr char kMagic[4] = {'V', 'Y', 'X', 'D'};
-constexpr uint32_t kVersion = 1;
+constexpr uint32_t kVersion = 2;
 constexpr uint32_t kIndexedFlag = 1;
 constexpr size_t kAlign = 8;
 
@@ -24,6 +24,8 @@ struct Header {
   uint32_t stemCount;
   uint32_t formCount;
   uint32_t formBytes;
+  uint32_t longestAccepted;
+  uint32_t reserved;
   uint64_t totalBytes;
 };
 static_assert(sizeof(Header) % kAlign == 0);
@@ -91,6 +93,7 @@ std::vector<uint8_t> layOutDictImage(const DictImageParts& p) {
   h.wordCount = p.wordCount;
   h.stemCount = p.stemCount;
   h.formCount = p.formCount;
+  h.longestAccepted = p.longestAccepted;
   h.totalBytes = totalOf(sectionsOf(h));
 
   std::vector<uint64_t> wordBits(blocksOf(h.nodes), 0);
@@ -154,6 +157,7 @@ Result<DictImage> DictImage::view(std::span<const uint8_t> bytes) {
   img.wordCount_ = h.wordCount;
   img.stemCount_ = h.stemCount;
   img.formCount_ = h.formCount;
+  img.longestAccepted_ = h.longestAccepted;
   return img;
 }
 

@@ -35,6 +35,9 @@ struct DictImageParts {
   uint32_t wordCount = 0;       // words in trie
   uint32_t stemCount = 0;       // stems in trie
   uint32_t formCount = 0;       // forms in forms
+  // No longer word (in code points) is accepted through any rule; 0 when
+  // the list's rules give no such bound.
+  uint32_t longestAccepted = 0;
 };
 
 [[nodiscard]] std::vector<uint8_t> layOutDictImage(const DictImageParts& parts);
@@ -54,6 +57,7 @@ class DictImage final {
   [[nodiscard]] size_t wordCount() const { return wordCount_; }
   [[nodiscard]] size_t stemCount() const { return stemCount_; }
   [[nodiscard]] size_t formCount() const { return formCount_; }
+  [[nodiscard]] size_t longestAccepted() const { return longestAccepted_; }
   [[nodiscard]] size_t sizeBytes() const { return bytes_.size(); }
   [[nodiscard]] std::span<const uint8_t> bytes() const { return bytes_; }
   // The rank of the word that ends at node n (a node with kWordFlag).
@@ -76,6 +80,7 @@ class DictImage final {
   size_t wordCount_ = 0;
   size_t stemCount_ = 0;
   size_t formCount_ = 0;
+  size_t longestAccepted_ = 0;
 };
 
 }  // namespace vyx

@@ -8,7 +8,9 @@
 //     are a path of the trie that ends on a word node;
 //   * the Russian stem of a word is a prefix of the word with ё folded to е,
 //     no shorter than russianStemFloor, so without such a prefix among the
-//     stems there is no need to run the stemmer at all.
+//     stems there is no need to run the stemmer at all; nor when the longest
+//     such prefix leaves more of the word than the stemmer ever cuts off
+//     (kRussianStemmerLongestCut), as in a long run of keys.
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -154,7 +156,8 @@ bool hasIndexedFrom(const Dict& d, std::string_view w, Scratch& s, bool scriptCh
   } else {
     longestStem = longestStemOn(t, w, s.path, live);
   }
-  if (longestStem != 0 && longestStem >= russianStemFloor(w) && hasStemIndexed(d, w, live, s)) {
+  if (longestStem != 0 && countCodePoints(w.substr(longestStem)) <= kRussianStemmerLongestCut &&
+      longestStem >= russianStemFloor(w) && hasStemIndexed(d, w, live, s)) {
     return true;
   }
   return hasThroughEndingsIndexed(d, w, live, s);

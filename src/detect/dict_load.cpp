@@ -46,6 +46,28 @@ CodePointTest scriptTest(std::string_view code) {
   return anyOk;
 }
 
+// The longest word, in code points, that Has can accept: a list word (or the
+// same with ё for е), a word whose base is no longer than a list word
+// followed by one of the Russian endings, or a word whose stem is a stem of
+// the list and which the stemmer shortened by at most its longest cut. Only
+// the Russian stemmer's cut is known; other lists get no bound (0).
+size_t longestAccepted(const DictSource& source) {
+  if (source.lang != "ru") return 0;
+  size_t longestWord = 0;
+  for (const auto& [word, rank] : source.ranks) {
+    longestWord = std::max(longestWord, codePointCount(word));
+  }
+  size_t longestStem = 0;
+  for (const std::string& stem : source.stems) {
+    longestStem = std::max(longestStem, codePointCount(stem));
+  }
+  size_t longestEnding = 0;
+  for (const std::string_view e : ruSuffixes) {
+    longestEnding = std::max(longestEnding, codePointCount(e));
+  }
+  return std::max(longestWord + longestEnding, longestStem + kRussianStemmerLongestCut);
+}
+
 }  // namespace
 
 namespace dict_detail {
@@ -149,6 +171,7 @@ DictImageParts compileDict(const DictSource& source) {
   std::sort(forms.begin(), forms.end());
   parts.formCount = static_cast<uint32_t>(forms.size());
   parts.forms = FrontCodedSet::build(forms);
+  parts.longestAccepted = static_cast<uint32_t>(longestAccepted(source));
   return parts;
 }
 

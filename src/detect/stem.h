@@ -22,4 +22,12 @@ namespace vyx {
 // code point that is not one of those letters.
 [[nodiscard]] size_t russianStemFloor(std::string_view word);
 
+// The most code points the Russian stemmer ever cuts off a word. It cuts in
+// four steps, each at most once and each at the end of what the step before
+// left: a gerund ("ившись", 6) or a reflexive ending and then an adjectival
+// one (participle and adjective, "ся" + "ующ" + "ими", 8); then "и" (1); then
+// "ость" (4); then "ейше" followed by one "н" of "нн" (5). So a word's stem
+// has at least its length minus this many code points.
+inline constexpr size_t kRussianStemmerLongestCut = 8 + 1 + 4 + 5;
+
 }  // namespace vyx

@@ -225,11 +225,71 @@ TEST(RussianStemFloor, BoundsEveryRussianStem) {
     for (char32_t& c : w) c = letters[rng() % letters.size()];
     words.push_back(encodeUtf8(w) + std::string(ruSuffixes[rng() % ruSuffixes.size()]));
   }
+  // Every step's longest ending at once: стан + нейше + ость + и + ующимися.
+  words.push_back("станнейшеостьиующимися");
+  size_t longestCut = 0;
   for (const std::string& w : words) {
     const std::string valid = encodeUtf8(decodeUtf8(w));
     const std::string stem = stemWord(valid, "ru");
     EXPECT_TRUE(foldYo(valid).starts_with(stem)) << w << " -> " << stem;
     EXPECT_GE(stem.size(), russianStemFloor(valid)) << w << " -> " << stem;
+    longestCut = std::max(longestCut, codePointCount(valid) - codePointCount(stem));
+  }
+  EXPECT_EQ(longestCut, kRussianStemmerLongestCut);
+}
+
+// A word longer than any the shipped Russian list accepts is looked up no
+// further, and none of its one-edit neighbours either: probes built to be
+// accepted at the greatest length (the longest words with endings, the
+// longest stems with the stemmer's longest cuts) and runs of keys around the
+// bound answer as the rules answer, and no accepted probe is longer.
+TEST(DictIndex, ShippedRussianListAcceptsNothingLongerThanItsBound) {
+  const Result<Dict> ru = LoadDict("ru");
+  ASSERT_TRUE(ru.ok());
+  const Dict plain = ru->withoutIndex();
+  const size_t bound = ru->longestAccepted();
+  std::vector<std::pair<size_t, std::string>> longest;
+  ru->image().trie().forEachKey(
+      DictTrie::kWordFlag | DictTrie::kStemFlag,
+      [&](std::string_view w, DictTrie::Node) { longest.emplace_back(codePointCount(w), w); });
+  std::sort(longest.rbegin(), longest.rend());
+  ASSERT_GT(longest.size(), 300U);
+  EXPECT_GT(bound, longest.front().first);
+
+  size_t accepted = 0;
+  size_t longestProbe = 0;
+  for (size_t k = 0; k < 300; ++k) {
+    const std::string& w = longest[k].second;
+    std::vector<std::string> probes;
+    for (const std::string_view e : ruSuffixes) probes.push_back(w + std::string(e));
+    for (const char* cut : {"нейшеостьиующимися", "ейшеостьиующимися", "остьиившись",
+                            "ейшеостьиующими", "ьиывшись", "нейшеостьиями"}) {
+      probes.push_back(w + cut);
+    }
+    for (const std::string& p : probes) {
+      const bool found = plain.Has(p);
+      ASSERT_EQ(ru->Has(p), found) << p;
+      if (found) {
+        ++accepted;
+        longestProbe = std::max(longestProbe, codePointCount(p));
+      }
+    }
+  }
+  EXPECT_GT(accepted, 300U);  // the probes reach the rules, not only the bound
+  EXPECT_LE(longestProbe, bound);
+
+  // Runs of keys that look Russian (тест, слово, ёлка, тестирование), from
+  // where a stem may still be cut off to just inside and beyond the bound:
+  // the rule-by-rule search tries every candidate.
+  for (const std::string_view unit : {"тест", "слово", "ёлка", "тестирование"}) {
+    for (const size_t n : {size_t{12}, size_t{20}, size_t{26}, size_t{32}, bound - 1, bound,
+                           bound + 1, bound + 2, bound + 8}) {
+      std::u32string run;
+      while (run.size() < n) run += decodeUtf8(unit);
+      run.resize(n);
+      const std::string word = encodeUtf8(run);
+      ASSERT_EQ(ru->FuzzyFind(word), plain.FuzzyFind(word)) << word;
+    }
   }
 }
 
