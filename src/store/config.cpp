@@ -18,15 +18,17 @@ constexpr size_t kConfigMaxBytes = size_t{1} << 20;
 }  // namespace
 
 bool Config::IsAppExcluded(std::string_view app) const {
-  if (app.empty()) return false;
+  return !app.empty() && IsLowerAppExcluded(toLower(app));
+}
+
+bool Config::IsLowerAppExcluded(std::string_view lowerApp) const {
+  if (lowerApp.empty()) return false;
   std::shared_lock lock(mu);
-  if (ExcludedApps.empty()) return false;
-  const std::string haystack = toLower(app);
   for (const std::string& entry : ExcludedApps) {
     // An entry of spaces is deliberately not trimmed here: only the user's
     // own hand edit can produce one, and it is taken as written.
     if (entry.empty()) continue;
-    if (haystack.find(toLower(entry)) != std::string::npos) return true;
+    if (lowerApp.find(toLower(entry)) != std::string_view::npos) return true;
   }
   return false;
 }

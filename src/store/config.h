@@ -49,6 +49,8 @@ struct Config {
 
   // Whether app contains one of the entries, ignoring case.
   [[nodiscard]] bool IsAppExcluded(std::string_view app) const;
+  // The same for an app already lower-cased.
+  [[nodiscard]] bool IsLowerAppExcluded(std::string_view lowerApp) const;
   // Appends app, trimmed, unless it is empty or an entry already covers it;
   // true when added. Only memory changes: the caller saves.
   [[nodiscard]] bool AddExcludedApp(std::string_view app);

@@ -1,6 +1,7 @@
 // Opening, loading and saving the learned exceptions: the saver thread waits
 // for a quiet 200 ms after the last change so that a burst of learning costs
 // one write, and never runs on a caller's thread.
+#include <algorithm>
 #include <cerrno>
 
 #include "log/logger.h"
@@ -61,9 +62,12 @@ Status ExceptionStore::load() {
     if (e.Word.empty()) continue;
     if (e.App.empty()) e.App.assign(1, '*');  // assign(const char*) trips a GCC 12 false warning
     std::string key = makeKey(e.App, e.Word);
-    entries.push_back(std::move(e));
-    index.insert_or_assign(std::move(key), std::prev(entries.end()));
+    appendLocked(std::move(e), std::move(key));
   }
+  // Room to learn as many again before the index or the slots grow, which
+  // moves every entry while word ends wait.
+  index.reserve(2 * entries.size());
+  saveSlots.reserve(2 * entries.size());
   return {};
 }
 
@@ -108,12 +112,32 @@ void ExceptionStore::persistLoop() {
 
 void ExceptionStore::flushOnce() {
   ExceptionsFile file;
+  // Made and touched before locking, so that the lock covers one copy of
+  // memory and no page faults.
+  std::vector<SaveSlot> slots(lastSaveSlots.load(std::memory_order_relaxed) + 256);
   {
     std::unique_lock lock(mu);
     file.Version = 1;
     file.Updated = wallTimeUtc(options.wallClock());
-    file.Entries.assign(entries.begin(), entries.end());
+    if (slots.size() < saveSlots.size()) slots.resize(saveSlots.size());
+    std::copy(saveSlots.begin(), saveSlots.end(), slots.begin());
+    slots.resize(saveSlots.size());
+    ++savesReading;
   }
+  lastSaveSlots.store(slots.size(), std::memory_order_relaxed);
+  // An entry's app, word and time never change, and a removal sets the entry
+  // aside while a save reads it, so they are read without the lock.
+  file.Entries.reserve(slots.size());
+  for (const SaveSlot& slot : slots) {
+    if (slot.entry == nullptr) continue;
+    file.Entries.push_back({slot.entry->App, slot.entry->Word, slot.entry->Added, slot.hits});
+  }
+  Entries removed;
+  {
+    std::unique_lock lock(mu);
+    if (--savesReading == 0) removed.swap(setAside);
+  }
+  removed.clear();  // freed outside the lock
   Status status = [&]() -> Status {
     Result<std::string> text = encodeExceptionsFile(file);
     if (!text) return text.error();

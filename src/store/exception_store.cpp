@@ -20,13 +20,19 @@ void bumpHitCount(int64_t& count) {
   if (count < std::numeric_limits<int64_t>::max()) ++count;
 }
 
+std::string joinKey(std::string_view lowerApp, std::string_view lowerWord) {
+  std::string key;
+  key.reserve(lowerApp.size() + 1 + lowerWord.size());
+  key.append(lowerApp);
+  key += '\0';
+  key.append(lowerWord);
+  return key;
+}
+
 }  // namespace
 
 std::string makeKey(std::string_view app, std::string_view word) {
-  std::string key = toLower(app);
-  key += '\0';
-  key += toLower(word);
-  return key;
+  return joinKey(toLower(app), toLower(word));
 }
 
 ExceptionStore::ExceptionStore(Key /*key*/, std::string filePath, ExceptionStoreOptions opts)
@@ -37,16 +43,24 @@ ExceptionStore::~ExceptionStore() {
 }
 
 bool ExceptionStore::IsException(std::string_view app, std::string_view word) {
+  return IsExceptionLowerApp(toLower(app), word);
+}
+
+bool ExceptionStore::IsExceptionLowerApp(std::string_view lowerApp, std::string_view word) {
   if (word.empty()) return false;
+  // The keys are built before locking, so the lock covers the lookups alone.
+  const std::string lowerWord = toLower(word);
+  const std::string appKey = lowerApp.empty() ? std::string() : joinKey(lowerApp, lowerWord);
+  const std::string anyKey = joinKey("*", lowerWord);
   std::unique_lock lock(mu);
-  if (!app.empty()) {
-    if (const auto it = index.find(makeKey(app, word)); it != index.end()) {
-      bumpHitCount(it->second->HitCount);
+  if (!appKey.empty()) {
+    if (const auto it = index.find(appKey); it != index.end()) {
+      countHitLocked(it->second);
       return true;
     }
   }
-  if (const auto it = index.find(makeKey("*", word)); it != index.end()) {
-    bumpHitCount(it->second->HitCount);
+  if (const auto it = index.find(anyKey); it != index.end()) {
+    countHitLocked(it->second);
     return true;
   }
   return false;
@@ -56,15 +70,15 @@ Status ExceptionStore::Add(std::string_view app, std::string_view word) {
   if (word.empty()) return Error("empty word");
   // Without an application there is nothing to learn.
   if (app.empty()) return {};
+  std::string key = makeKey(app, word);
   {
     std::unique_lock lock(mu);
-    std::string key = makeKey(app, word);
     if (const auto it = index.find(key); it != index.end()) {
-      bumpHitCount(it->second->HitCount);
+      countHitLocked(it->second);
     } else {
-      entries.push_back(
-          Exception{std::string(app), std::string(word), wallTimeUtc(options.wallClock()), 1});
-      index.insert_or_assign(std::move(key), std::prev(entries.end()));
+      appendLocked(
+          Exception{std::string(app), std::string(word), wallTimeUtc(options.wallClock()), 1},
+          std::move(key));
     }
     maybePruneLocked();
   }
@@ -72,7 +86,58 @@ Status ExceptionStore::Add(std::string_view app, std::string_view word) {
   return {};
 }
 
-void ExceptionStore::unindexLocked(const std::list<Exception>::iterator& it) {
+void ExceptionStore::appendLocked(Exception e, std::string key) {
+  Stored& stored = entries.emplace_back();
+  static_cast<Exception&>(stored) = std::move(e);
+  stored.slot = saveSlots.size();
+  saveSlots.push_back({&stored, stored.HitCount});
+  const auto it = std::prev(entries.end());
+  index.insert_or_assign(std::move(key), it);
+  trackLocked(it);
+}
+
+void ExceptionStore::countHitLocked(const Entries::iterator& it) {
+  untrackLocked(it);
+  bumpHitCount(it->HitCount);
+  saveSlots[it->slot].hits = it->HitCount;
+  trackLocked(it);
+}
+
+void ExceptionStore::compactSlotsLocked() {
+  saveSlots.clear();
+  for (Stored& e : entries) {
+    e.slot = saveSlots.size();
+    saveSlots.push_back({&e, e.HitCount});
+  }
+  removedSlots = 0;
+}
+
+void ExceptionStore::trackLocked(const Entries::iterator& it) {
+  if (it->HitCount == 1)
+    singleHits.emplace(AgeKey{it->Added.unixSeconds, it->Added.nanos, &*it}, it);
+}
+
+void ExceptionStore::untrackLocked(const Entries::iterator& it) {
+  if (it->HitCount == 1) singleHits.erase(AgeKey{it->Added.unixSeconds, it->Added.nanos, &*it});
+}
+
+ExceptionStore::Entries::iterator ExceptionStore::eraseLocked(Entries::iterator it) {
+  untrackLocked(it);
+  saveSlots[it->slot].entry = nullptr;
+  ++removedSlots;
+  Entries::iterator next = std::next(it);
+  if (savesReading == 0) {
+    entries.erase(it);
+  } else {
+    setAside.splice(setAside.end(), entries, it);
+  }
+  // Renumbering costs a walk of the store, so it waits until the removed
+  // slots are as many as the entries.
+  if (removedSlots > entries.size() + 64) compactSlotsLocked();
+  return next;
+}
+
+void ExceptionStore::unindexLocked(const Entries::iterator& it) {
   // An earlier entry with the same key stays listed but is not the indexed
   // one; removing it must not unhook the later one.
   const auto found = index.find(makeKey(it->App, it->Word));
@@ -89,7 +154,7 @@ size_t ExceptionStore::forgetWhere(std::string Exception::*field, std::string_vi
         continue;
       }
       unindexLocked(it);
-      it = entries.erase(it);
+      it = eraseLocked(it);
       ++removed;
     }
   }
@@ -111,7 +176,7 @@ bool ExceptionStore::Remove(std::string_view app, std::string_view word) {
     std::unique_lock lock(mu);
     const auto found = index.find(key);
     if (found == index.end()) return false;
-    entries.erase(found->second);
+    (void)eraseLocked(found->second);
     index.erase(found);
   }
   markDirty();
@@ -128,7 +193,7 @@ bool ExceptionStore::RemoveEntry(std::string_view app, std::string_view word) {
     const std::string key = makeKey(app, word);
     const auto found = index.find(key);
     const bool indexed = found != index.end() && found->second == it;
-    entries.erase(it);
+    (void)eraseLocked(it);
     if (indexed) {
       index.erase(found);
       // The latest entry left with the same key is the one a load would find.
@@ -147,7 +212,11 @@ bool ExceptionStore::RemoveEntry(std::string_view app, std::string_view word) {
 void ExceptionStore::Clear() {
   {
     std::unique_lock lock(mu);
-    entries.clear();
+    singleHits.clear();
+    saveSlots.clear();
+    removedSlots = 0;
+    setAside.splice(setAside.end(), entries);
+    if (savesReading == 0) setAside.clear();
     index = {};
   }
   markDirty();
@@ -161,13 +230,12 @@ std::vector<Exception> ExceptionStore::List() const {
 void ExceptionStore::maybePruneLocked() {
   if (entries.size() < kPruneAt) return;
   const WallTime cutoff = addDuration(wallTimeUtc(options.wallClock()), -kPruneAge);
-  for (auto it = entries.begin(); it != entries.end();) {
-    if (it->HitCount == 1 && it->Added.before(cutoff)) {
-      unindexLocked(it);
-      it = entries.erase(it);
-    } else {
-      ++it;
-    }
+  // The entries with one hit, oldest first, up to the cut-off: the rest keep
+  // their order in entries.
+  while (!singleHits.empty() && singleHits.begin()->second->Added.before(cutoff)) {
+    const Entries::iterator it = singleHits.begin()->second;
+    unindexLocked(it);
+    (void)eraseLocked(it);
   }
 }
 

@@ -3,25 +3,32 @@
 // exceptions.json in the configuration directory.
 //
 // Threads: every method may be called from any thread (event tap, replacement
-// worker, main thread, signal watcher). mu guards index, entries and every
-// entry's fields; all operations take it for writing except List. Nothing
-// outside the store is called while mu is held, so it is always the innermost
-// lock. The saver thread copies the entries under mu and writes the file
-// without it; callers never wait for the disk. signalMu guards the saver's
-// signals (dirty, closing, lastChange) and is never held together with mu.
+// worker, main thread, signal watcher). mu guards index, entries, singleHits,
+// saveSlots, setAside, savesReading and every entry's hit count; all
+// operations take it for writing except List. Nothing outside the store is
+// called while mu is held, so it is always the innermost lock. An entry's
+// app, word and time never change once stored, so the saver copies only the
+// counts and where the entries are under mu (saveSlots), reads the rest
+// without it (a removal meanwhile sets the entry aside rather than freeing
+// it) and writes the file without it; callers never wait for the disk.
+// signalMu guards the saver's signals (dirty, closing, lastChange) and is
+// never held together with mu.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <list>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <shared_mutex>
 #include <string>
 #include <string_view>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "detect/dict.h"
@@ -67,6 +74,9 @@ class ExceptionStore final {
   // Whether (app, word) or ("*", word) is an exception, ignoring case; a hit
   // raises that entry's count.
   [[nodiscard]] bool IsException(std::string_view app, std::string_view word);
+  // The same for an app already lower-cased, so that a caller asking about
+  // many words of one application lower-cases it once.
+  [[nodiscard]] bool IsExceptionLowerApp(std::string_view lowerApp, std::string_view word);
   // Learns (app, word), or raises the count of the entry it matches. Fails
   // with "empty word"; an empty app stores nothing and succeeds.
   [[nodiscard]] Status Add(std::string_view app, std::string_view word);
@@ -99,15 +109,50 @@ class ExceptionStore final {
   void maybePruneLocked();
   void persistLoop();
   void flushOnce();
-  void unindexLocked(const std::list<Exception>::iterator& it);
+  // An entry and where saveSlots holds it.
+  struct Stored : Exception {
+    size_t slot = 0;
+  };
+  using Entries = std::list<Stored>;
+  // What a save needs under mu: an entry (null once removed) and its count.
+  struct SaveSlot {
+    const Exception* entry;
+    int64_t hits;
+  };
+  void unindexLocked(const Entries::iterator& it);
+  // Appends an entry and indexes it under key.
+  void appendLocked(Exception e, std::string key);
+  void countHitLocked(const Entries::iterator& it);
+  // Takes an entry out of entries; the next one.
+  Entries::iterator eraseLocked(Entries::iterator it);
+  // Keeps singleHits holding exactly the entries with one hit.
+  void trackLocked(const Entries::iterator& it);
+  void untrackLocked(const Entries::iterator& it);
+  // Renumbers saveSlots without the removed entries' slots.
+  void compactSlotsLocked();
   // Removes the entries whose field equals value under case folding.
   size_t forgetWhere(std::string Exception::*field, std::string_view value);
 
   mutable std::shared_mutex mu;
   const std::string path;
   const ExceptionStoreOptions options;
-  StringMap<std::list<Exception>::iterator> index;
-  std::list<Exception> entries;
+  StringMap<Entries::iterator> index;
+  Entries entries;
+  // The entries with one hit, oldest first (ties by address): the only ones
+  // pruning may drop, so it finds them without walking the store.
+  using AgeKey = std::tuple<int64_t, int32_t, const Exception*>;
+  std::map<AgeKey, Entries::iterator> singleHits;
+  // Every entry in order with its count, in one block that a save copies
+  // under mu at the speed of memory (walking a list of a hundred thousand
+  // entries took milliseconds); removed entries leave a null slot until
+  // they outnumber the rest.
+  std::vector<SaveSlot> saveSlots;
+  size_t removedSlots = 0;
+  // Entries removed while a save reads them, freed when no save does.
+  Entries setAside;
+  int savesReading = 0;
+  // The slots the last save copied: the next one makes room before locking.
+  std::atomic<size_t> lastSaveSlots{0};
 
   // The saver's signals: a pending change (a queue of one) and the close.
   std::mutex signalMu;
