@@ -189,6 +189,9 @@ class App final {
   bool busy = false;
   std::deque<deferredInput> deferred;
   std::unordered_set<uint16_t> heldDown;
+  // Whether heldDown holds a key, written with it: most keys are pressed
+  // with none held and need not take deferMu again to release one.
+  std::atomic<bool> anyHeldDown{false};
 
   AppOps ops;
   std::thread worker;

@@ -4,11 +4,11 @@
 #include <string>
 #include <string_view>
 
-#include "pipeline/layout_keys.h"
 #include "log/logger.h"
 #include "log/metrics.h"
 #include "pipeline/app.h"
 #include "pipeline/key_codes.h"
+#include "pipeline/layout_keys.h"
 
 namespace vyx {
 
@@ -24,11 +24,12 @@ bool App::onKeyEvent(uint16_t keycode, char32_t ch, int64_t flags, std::u16strin
   // A key is swallowed only for the job it queued, the last one stamped.
   lastKeyJob.store(answer ? lastJobSeq.load(std::memory_order_relaxed) : 0,
                    std::memory_order_relaxed);
-  if (!answer && !isModifierKey(keycode)) {
+  if (!answer && !isModifierKey(keycode) && anyHeldDown.load(std::memory_order_relaxed)) {
     // This press reaches the application, so its key-up must too, even when
     // an earlier press of the same key was held.
     const std::lock_guard deferLock(deferMu);
     heldDown.erase(keycode);
+    anyHeldDown.store(!heldDown.empty(), std::memory_order_relaxed);
   }
   return answer;
 }
@@ -52,12 +53,15 @@ std::pair<bool, bool> App::deferWhileBusy(uint16_t keycode, char32_t ch, int64_t
   deferred.push_back(std::move(in));
   if (passthrough) return {true, false};
   heldDown.insert(keycode);
+  anyHeldDown.store(true, std::memory_order_relaxed);
   return {true, true};
 }
 
 bool App::onKeyUp(uint16_t keycode) {
   const std::lock_guard lock(deferMu);
-  return heldDown.erase(keycode) > 0;
+  const bool held = heldDown.erase(keycode) > 0;
+  anyHeldDown.store(!heldDown.empty(), std::memory_order_relaxed);
+  return held;
 }
 
 bool App::onMouseEvent(uint64_t token, int64_t eventType) {

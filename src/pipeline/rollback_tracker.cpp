@@ -15,6 +15,7 @@ void RollbackTracker::OnConversion(const std::string& original, const std::strin
   const MonoTime now = clock();
   const std::lock_guard lock(mu);
   phase = rollbackErasing;
+  watching.store(true, std::memory_order_release);
   this->original = original;
   this->replaced = replaced;
   replacedLength = codePointCount(replaced);
@@ -25,6 +26,9 @@ void RollbackTracker::OnConversion(const std::string& original, const std::strin
 }
 
 RetypeResult RollbackTracker::ObserveKey(rollbackKeyKind kind, char32_t ch) {
+  // Every key is observed and a watch is rarely running: seeing none is the
+  // same as observing before the next correction starts one.
+  if (!watching.load(std::memory_order_acquire)) return {};
   const std::lock_guard lock(mu);
   if (phase == rollbackIdle) return {};
   const MonoTime now = clock();
@@ -86,6 +90,7 @@ size_t RollbackTracker::CandidateCount() const {
 // expiresAt stays: it is read only while a watch runs.
 void RollbackTracker::resetLocked() {
   phase = rollbackIdle;
+  watching.store(false, std::memory_order_release);
   original.clear();
   replaced.clear();
   replacedLength = 0;

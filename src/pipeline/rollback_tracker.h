@@ -7,9 +7,12 @@
 // while it replays held keys, Reset) and the main thread (Reset on an
 // application switch). `mu` guards every field and is held for the whole of
 // each call, including the call into ExceptionStore::Add: the store's lock is
-// taken inside this one, never the reverse.
+// taken inside this one, never the reverse. `watching` mirrors whether the
+// phase is not idle, written under `mu`, so that ObserveKey can skip the lock
+// while no watch runs.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <memory>
@@ -82,6 +85,7 @@ class RollbackTracker final {
   const std::shared_ptr<ExceptionStore> store;
   const Clock clock;
   rollbackPhase phase = rollbackIdle;
+  std::atomic<bool> watching{false};
   std::string original;
   std::string replaced;
   size_t replacedLength = 0;  // code points of replaced: the Backspaces that erase it

@@ -6,6 +6,7 @@
 #include "detect/keymaps.h"
 #include "log/logger.h"
 #include "pipeline/key_codes.h"
+#include "text/unicode.h"
 #include "text/utf8.h"
 
 namespace vyx {
@@ -22,6 +23,19 @@ bool tooShort(const Config& cfg, std::string_view word, size_t length) {
 
 SkipDecision skipped(std::string reason, std::string app = {}) {
   return SkipDecision{true, std::move(app), std::move(reason)};
+}
+
+// The application in front changes far less often than words end, and both
+// the exclusion and the exception rule compare its identifier ignoring case:
+// it is lower-cased once per application (and thread), not per word.
+const std::string& lowerCased(const std::string& app) {
+  thread_local std::string lastApp;
+  thread_local std::string lastLower;
+  if (app != lastApp) {
+    lastLower = toLower(app);
+    lastApp = app;
+  }
+  return lastLower;
 }
 
 }  // namespace
@@ -75,10 +89,11 @@ SkipDecision shouldSkipWordReasonWithFrontmost(const Config& cfg, ExceptionStore
   if (isAddressLike(capitalKey ? word.substr(1) : word)) return skipped("context-filter");
 
   std::string app = frontmost ? frontmost() : std::string();
-  if (cfg.IsAppExcluded(app)) return skipped("excluded-app", std::move(app));
+  const std::string& lowerApp = lowerCased(app);
+  if (cfg.IsLowerAppExcluded(lowerApp)) return skipped("excluded-app", std::move(app));
   if (app == kOwnBundleID) return skipped("own-app", std::move(app));
   // Last, so the store counts hits only for words no other rule skipped.
-  if (store != nullptr && store->IsException(app, word)) {
+  if (store != nullptr && store->IsExceptionLowerApp(lowerApp, word)) {
     vlog("Exception skip: %q in %q", word, app);
     return skipped("exception", std::move(app));
   }

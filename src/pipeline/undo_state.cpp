@@ -15,6 +15,7 @@ void undoState::SaveForApp(std::string original, std::string tail, std::string r
   this->replaced = std::move(replaced);
   this->app = std::move(app);
   timestamp = now;
+  present.store(!this->original.empty(), std::memory_order_release);
 }
 
 UndoPeek undoState::PeekWithApp() const {
@@ -38,12 +39,17 @@ void undoState::Reset() {
 }
 
 void undoState::Withdraw() {
+  // Every typed character withdraws, and there is rarely a record to
+  // withdraw: seeing none is the same as withdrawing before the next save.
+  if (!present.load(std::memory_order_acquire)) return;
   const std::lock_guard lock(mu);
   original.clear();
+  present.store(false, std::memory_order_release);
 }
 
 // The tail stays: it is read only together with a non-empty original.
 void undoState::clearLocked() {
+  present.store(false, std::memory_order_release);
   original.clear();
   replaced.clear();
   app.clear();

@@ -5,12 +5,15 @@
 // context invalidation), the replacement worker (SaveForApp, and the key path
 // again while it replays held keys) and the main thread (Reset on an
 // application switch). `mu` guards every field for the whole of each call and
-// is a leaf lock: nothing is called out while it is held.
+// is a leaf lock: nothing is called out while it is held. `present` mirrors
+// whether `original` is non-empty, written under `mu`, so that Withdraw can
+// skip the lock when there is nothing to withdraw.
 //
 // The record is present exactly when `original` is non-empty; every reader
 // tests that alone, which is why withdrawing only empties `original`.
 #pragma once
 
+#include <atomic>
 #include <mutex>
 #include <string>
 
@@ -67,6 +70,7 @@ class undoState final {
   std::string replaced;
   std::string app;
   MonoTime timestamp{};
+  std::atomic<bool> present{false};
 };
 
 // The one record of the process, on the system's monotonic clock.
