@@ -116,7 +116,8 @@ BENCHMARK(BM_DecideOtherLayout)->Unit(benchmark::kMillisecond)->Iterations(1);
 // One decision on a run of n keys that gives no word either way ("ghbdtn"
 // over and over): the costliest input there is, since the fuzzy search runs
 // on it. A fresh Detector each time, so no remembered answer is reused. The
-// time grows with the square of n up to kMaxWordLength and is flat beyond.
+// time grows with n while a stem the run begins with may still be cut off,
+// and stays flat beyond the longest word the Russian list can accept.
 void BM_DecideRunOfKeys(benchmark::State& state) {
   std::string word;
   while (word.size() < static_cast<size_t>(state.range(0))) word += "ghbdtn";

@@ -24,9 +24,11 @@ namespace vyx {
 using CustomWordSet = std::shared_ptr<const StringSet>;
 
 // Longer than any word of either list (their longest has 27 code points). A
-// longer "word" is a run of keys, not a word: it is left as typed, since the
-// fuzzy search grows with the square of its length and erasing and retyping
-// it would outlast the two seconds that exit waits for a correction.
+// longer "word" is a run of keys, not a word: it is left as typed, since
+// erasing and retyping it would outlast the two seconds that exit waits for a
+// correction. The lists' own bound (Dict::longestAccepted) is shorter and
+// already spares such runs the fuzzy search; this one holds for user words
+// too, which have none.
 inline constexpr size_t kMaxWordLength = 64;
 
 // Whether a decision may search for a Russian word one edit away, the
