@@ -10,7 +10,9 @@
 //     no shorter than russianStemFloor, so without such a prefix among the
 //     stems there is no need to run the stemmer at all; nor when the longest
 //     such prefix leaves more of the word than the stemmer ever cuts off
-//     (kRussianStemmerLongestCut), as in a long run of keys.
+//     (kRussianStemmerLongestCut), as in a long run of keys;
+//   * so every rule needs a path of the trie along all but that cut of the
+//     word or its folded form.
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -33,6 +35,18 @@ constexpr size_t kLongestCodePoint = 4;
 
 bool isContinuation(char b) {
   return (static_cast<uint8_t>(b) & 0xC0) == 0x80;
+}
+
+// Whether the tail holds more code points than the Russian stemmer ever cuts
+// off, counting no further than that.
+bool beyondStemmerCut(std::string_view tail) {
+  if (tail.size() <= kRussianStemmerLongestCut) return false;
+  size_t n = 0;
+  for (const char b : tail) {
+    n += !isContinuation(b);
+    if (n > kRussianStemmerLongestCut) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -145,19 +159,24 @@ bool hasIndexedFrom(const Dict& d, std::string_view w, Scratch& s, bool scriptCh
   const size_t live = deadAtKnown ? known : walkPathFrom(t, w, s.path, known);
   if (live == w.size() && t.isWord(s.path[live])) return true;
   if (!scriptChecked && !matchesDictScript(w, "ru")) return false;
-  size_t longestStem = 0;
-
   // With ё the stem is a prefix of the folded word (of the same length).
-  if (hasYo(w)) {
+  const bool yo = hasYo(w);
+  size_t foldedLive = 0;
+  if (yo) {
     foldYo(w, s.folded);
-    const size_t foldedLive = walkPathFrom(t, s.folded, s.foldedPath, 0);
+    foldedLive = walkPathFrom(t, s.folded, s.foldedPath, 0);
     if (foldedLive == w.size() && t.isWord(s.foldedPath[foldedLive])) return true;
-    longestStem = longestStemOn(t, s.folded, s.foldedPath, foldedLive);
-  } else {
-    longestStem = longestStemOn(t, w, s.path, live);
   }
-  if (longestStem != 0 && countCodePoints(w.substr(longestStem)) <= kRussianStemmerLongestCut &&
-      longestStem >= russianStemFloor(w) && hasStemIndexed(d, w, live, s)) {
+  // Every other rule needs a path of the trie along all but the stemmer's
+  // longest cut of the word (or of its folded form): a long run of keys
+  // ends here.
+  if (beyondStemmerCut(w.substr(std::max(live, foldedLive)))) {
+    return false;
+  }
+  const size_t longestStem =
+      yo ? longestStemOn(t, s.folded, s.foldedPath, foldedLive) : longestStemOn(t, w, s.path, live);
+  if (longestStem != 0 && !beyondStemmerCut(w.substr(longestStem)) &&
+      russianStemFloorAtMost(w, longestStem) && hasStemIndexed(d, w, live, s)) {
     return true;
   }
   return hasThroughEndingsIndexed(d, w, live, s);

@@ -73,6 +73,29 @@ size_t russianStemFloor(std::string_view word) {
   return std::max(vowelEnd, fixedEnd);
 }
 
+bool russianStemFloorAtMost(std::string_view word, size_t limit) {
+  if (limit >= word.size()) return true;
+  const auto* bytes = reinterpret_cast<const uint8_t*>(word.data());
+  const auto len = static_cast<int32_t>(word.size());
+  const auto next = [&](int32_t& i) {
+    UChar32 c = 0;
+    U8_NEXT(bytes, i, len, c);
+    return static_cast<char32_t>(c < 0 ? 0 : c);
+  };
+  // The first vowel ends within the limit (a word without one is kept whole).
+  int32_t i = 0;
+  for (bool vowel = false; !vowel;) {
+    if (i >= len) return false;
+    vowel = inMask(next(i), kRussianVowels);
+    if (static_cast<size_t>(i) > limit) return false;
+  }
+  // No code point past the limit is one the stemmer never cuts.
+  for (i = static_cast<int32_t>(limit); i < len;) {
+    if (!inMask(next(i), kEndingLetters)) return false;
+  }
+  return true;
+}
+
 std::string_view stemWordView(std::string_view word, std::string_view code) {
   const bool russian = code == "ru";
   if (!russian && code != "en") {

@@ -21,6 +21,9 @@ namespace vyx {
 // up to its first vowel (all of it when there is none) and up to the last
 // code point that is not one of those letters.
 [[nodiscard]] size_t russianStemFloor(std::string_view word);
+// russianStemFloor(word) <= limit, for a limit on a code point boundary,
+// reading only the word up to its first vowel and past the limit.
+[[nodiscard]] bool russianStemFloorAtMost(std::string_view word, size_t limit);
 
 // The most code points the Russian stemmer ever cuts off a word. It cuts in
 // four steps, each at most once and each at the end of what the step before

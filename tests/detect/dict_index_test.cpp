@@ -233,6 +233,10 @@ TEST(RussianStemFloor, BoundsEveryRussianStem) {
     const std::string stem = stemWord(valid, "ru");
     EXPECT_TRUE(foldYo(valid).starts_with(stem)) << w << " -> " << stem;
     EXPECT_GE(stem.size(), russianStemFloor(valid)) << w << " -> " << stem;
+    for (size_t k = 0; k <= valid.size(); ++k) {
+      if (k < valid.size() && (static_cast<uint8_t>(valid[k]) & 0xC0) == 0x80) continue;
+      ASSERT_EQ(russianStemFloorAtMost(valid, k), russianStemFloor(valid) <= k) << w << " " << k;
+    }
     longestCut = std::max(longestCut, codePointCount(valid) - codePointCount(stem));
   }
   EXPECT_EQ(longestCut, kRussianStemmerLongestCut);
