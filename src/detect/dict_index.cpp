@@ -175,9 +175,13 @@ bool hasIndexedFrom(const Dict& d, std::string_view w, Scratch& s, bool scriptCh
   }
   const size_t longestStem =
       yo ? longestStemOn(t, s.folded, s.foldedPath, foldedLive) : longestStemOn(t, w, s.path, live);
-  if (longestStem != 0 && !beyondStemmerCut(w.substr(longestStem)) &&
-      russianStemFloorAtMost(w, longestStem) && hasStemIndexed(d, w, live, s)) {
-    return true;
+  if (longestStem != 0 && !beyondStemmerCut(w.substr(longestStem))) {
+    // A word the stemmer leaves whole is its own stem.
+    if (russianStemmerCutsNothing(w)) {
+      if (longestStem == w.size()) return true;
+    } else if (russianStemFloorAtMost(w, longestStem) && hasStemIndexed(d, w, live, s)) {
+      return true;
+    }
   }
   return hasThroughEndingsIndexed(d, w, live, s);
 }

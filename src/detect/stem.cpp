@@ -43,6 +43,8 @@ constexpr uint32_t letterMask(std::u32string_view letters) {
 }
 constexpr uint32_t kRussianVowels = letterMask(U"аеиоуыэюя");
 constexpr uint32_t kEndingLetters = letterMask(U"авгеийлмностухшщыьюя");
+// The last letters of those endings, and of "и", "ость", "ейш", "нн".
+constexpr uint32_t kFinalLetters = letterMask(U"авеийлмнотухшыьюя");
 
 bool inMask(char32_t c, uint32_t mask) {
   if (c == U'ё') c = U'е';  // folded before anything else
@@ -71,6 +73,15 @@ size_t russianStemFloor(std::string_view word) {
     }
   }
   return std::max(vowelEnd, fixedEnd);
+}
+
+bool russianStemmerCutsNothing(std::string_view word) {
+  if (word.empty()) return true;
+  const auto* bytes = reinterpret_cast<const uint8_t*>(word.data());
+  auto end = static_cast<int32_t>(word.size());
+  UChar32 c = 0;
+  U8_PREV(bytes, 0, end, c);
+  return !inMask(static_cast<char32_t>(c < 0 ? 0 : c), kFinalLetters);
 }
 
 bool russianStemFloorAtMost(std::string_view word, size_t limit) {

@@ -21,6 +21,10 @@ namespace vyx {
 // up to its first vowel (all of it when there is none) and up to the last
 // code point that is not one of those letters.
 [[nodiscard]] size_t russianStemFloor(std::string_view word);
+// Whether the word's last letter ends none of the Russian stemmer's endings
+// (nor anything else it cuts), so that its stem is the word itself with ё read
+// as е.
+[[nodiscard]] bool russianStemmerCutsNothing(std::string_view word);
 // russianStemFloor(word) <= limit, for a limit on a code point boundary,
 // reading only the word up to its first vowel and past the limit.
 [[nodiscard]] bool russianStemFloorAtMost(std::string_view word, size_t limit);

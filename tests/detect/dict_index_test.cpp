@@ -224,6 +224,7 @@ TEST(RussianStemFloor, BoundsEveryRussianStem) {
     std::u32string w(1 + rng() % 12, U'а');
     for (char32_t& c : w) c = letters[rng() % letters.size()];
     words.push_back(encodeUtf8(w) + std::string(ruSuffixes[rng() % ruSuffixes.size()]));
+    words.push_back(encodeUtf8(w));
   }
   // Every step's longest ending at once: стан + нейше + ость + и + ующимися.
   words.push_back("станнейшеостьиующимися");
@@ -233,6 +234,9 @@ TEST(RussianStemFloor, BoundsEveryRussianStem) {
     const std::string stem = stemWord(valid, "ru");
     EXPECT_TRUE(foldYo(valid).starts_with(stem)) << w << " -> " << stem;
     EXPECT_GE(stem.size(), russianStemFloor(valid)) << w << " -> " << stem;
+    if (russianStemmerCutsNothing(valid)) {
+      EXPECT_EQ(stem, foldYo(valid)) << w;
+    }
     for (size_t k = 0; k <= valid.size(); ++k) {
       if (k < valid.size() && (static_cast<uint8_t>(valid[k]) & 0xC0) == 0x80) continue;
       ASSERT_EQ(russianStemFloorAtMost(valid, k), russianStemFloor(valid) <= k) << w << " " << k;
