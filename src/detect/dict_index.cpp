@@ -37,18 +37,6 @@ bool isContinuation(char b) {
   return (static_cast<uint8_t>(b) & 0xC0) == 0x80;
 }
 
-// Whether the tail holds more code points than the Russian stemmer ever cuts
-// off, counting no further than that.
-bool beyondStemmerCut(std::string_view tail) {
-  if (tail.size() <= kRussianStemmerLongestCut) return false;
-  size_t n = 0;
-  for (const char b : tail) {
-    n += !isContinuation(b);
-    if (n > kRussianStemmerLongestCut) return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 size_t walkPathFrom(const DictTrie& t, std::string_view w, std::vector<Node>& path, size_t known) {
@@ -170,12 +158,14 @@ bool hasIndexedFrom(const Dict& d, std::string_view w, Scratch& s, bool scriptCh
   // Every other rule needs a path of the trie along all but the stemmer's
   // longest cut of the word (or of its folded form): a long run of keys
   // ends here.
-  if (beyondStemmerCut(w.substr(std::max(live, foldedLive)))) {
-    return false;
-  }
+  const size_t reached = std::max(live, foldedLive);
+  const size_t pastReach = countCodePoints(w.substr(reached));
+  if (pastReach > kRussianStemmerLongestCut) return false;
   const size_t longestStem =
       yo ? longestStemOn(t, s.folded, s.foldedPath, foldedLive) : longestStemOn(t, w, s.path, live);
-  if (longestStem != 0 && !beyondStemmerCut(w.substr(longestStem))) {
+  if (longestStem != 0 &&
+      pastReach + countCodePoints(w.substr(longestStem, reached - longestStem)) <=
+          kRussianStemmerLongestCut) {
     // A word the stemmer leaves whole is its own stem.
     if (russianStemmerCutsNothing(w)) {
       if (longestStem == w.size()) return true;
