@@ -77,6 +77,17 @@ void App::invalidateContext() {
 
 void App::lastKeyReachedApplication() {
   boundaryPassedJob.store(lastKeyJob.load(std::memory_order_relaxed));
+  const uint64_t held = lastKeyHeld.load(std::memory_order_relaxed);
+  if (held == 0) return;
+  const std::lock_guard lock(deferMu);
+  for (deferredInput& in : deferred) {
+    if (in.seq != held) continue;
+    in.key.passed = true;
+    // The application got the press, so it gets the release too.
+    heldDown.erase(in.key.keycode);
+    anyHeldDown.store(!heldDown.empty(), std::memory_order_relaxed);
+    return;
+  }
 }
 
 bool App::isBusy() {

@@ -8,7 +8,9 @@
 // that queued the fix is done first), jobsMu (read: putting a job; write: closing the queue),
 // deferMu (busy, deferred, heldDown, and putting a job), then each
 // component's own lock. invalidateContext runs on the tap, worker and main
-// threads and takes no lock of its own.
+// threads and takes no lock of its own. The worker waits for the tap to
+// catch up (tapCaughtUp) holding replaceMu alone, which the tap thread never
+// takes.
 #pragma once
 
 #include <atomic>
@@ -55,6 +57,11 @@ struct AppOps {
   std::function<void(uint64_t token)> releaseMouse;
   std::function<void(bool on)> mouseGate;
   std::function<std::string()> frontmostApp;
+  // Returns once the event tap has dealt with every event the system had
+  // before the call, its notices that the tap was disabled included; false
+  // when it cannot tell. A key the tap swallowed too late is known to have
+  // reached the application by then. Empty: there is nothing to wait for.
+  std::function<bool()> tapCaughtUp;
   // The application keys reach this very moment; frontmostApp, a cache,
   // follows it a little later. Empty: frontmostApp stands in.
   std::function<std::string()> frontmostAppNow;
@@ -102,7 +109,7 @@ class App final {
   void invalidateContext();
   // The system gave up waiting for the tap while it swallowed the last key
   // down, so that key reached the application after all: a job it queued
-  // must not type it again. Tap thread.
+  // must not type it again, nor a replay a key it held. Tap thread.
   void lastKeyReachedApplication();
 
   [[nodiscard]] bool enqueueReplacement(replacementJob job);
@@ -144,6 +151,9 @@ class App final {
   bool jobAppInFront(const replacementJob& job) const;
   // Whether the key that queued the job reached the application by itself.
   bool boundaryReachedApp(const replacementJob& job) const;
+  // Waits until the tap has dealt with every key that came before now; when
+  // it cannot tell, what is on screen is unknown and the context goes.
+  void awaitTapCaughtUp();
 
   // Held input.
   std::pair<bool, bool> deferWhileBusy(uint16_t keycode, char32_t ch, int64_t flags,
@@ -192,6 +202,14 @@ class App final {
   // Whether heldDown holds a key, written with it: most keys are pressed
   // with none held and need not take deferMu again to release one.
   std::atomic<bool> anyHeldDown{false};
+  // Held entries by number: the last numbered, and the last that the tap
+  // had dealt with when the replay last waited for it; a later one may yet
+  // turn out to have reached the application. Guarded by deferMu.
+  uint64_t lastHeldSeq = 0;
+  uint64_t tapCaughtUpTo = 0;
+  // The entry the tap's last key down was held as (0: it was not held).
+  // Written and read on the tap thread alone.
+  std::atomic<uint64_t> lastKeyHeld{0};
 
   AppOps ops;
   std::thread worker;

@@ -39,6 +39,7 @@ struct deferredKey {
   std::string app;           // the application in front when the key was held
   MonoTime at;               // when it was held: replay decides with this time
   bool passthrough = false;  // a modifier already delivered; replayed to the pipeline only
+  bool passed = false;       // reached the application although swallowed: never posted again
 };
 
 struct deferredMouse {
@@ -48,6 +49,7 @@ struct deferredMouse {
 
 struct deferredInput {
   deferredInputKind kind = deferredKindKey;
+  uint64_t seq = 0;  // numbered as held
   deferredKey key;
   deferredMouse mouse;
 };

@@ -1,5 +1,6 @@
 // Input held back while a correction is queued or typed, and its replay, in
 // arrival order, after each job.
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +20,7 @@ bool App::onKeyEvent(uint16_t keycode, char32_t ch, int64_t flags, std::u16strin
     lastKeyJob.store(0, std::memory_order_relaxed);
     return swallow;
   }
+  lastKeyHeld.store(0, std::memory_order_relaxed);
   const std::lock_guard handleLock(handleMu);
   const bool answer = processKeyEvent(keycode, ch, flags, clock());
   // A key is swallowed only for the job it queued, the last one stamped.
@@ -50,6 +52,8 @@ std::pair<bool, bool> App::deferWhileBusy(uint16_t keycode, char32_t ch, int64_t
   in.key.at = clock();
   in.key.passthrough = ch == 0 && isModifierKey(keycode);
   const bool passthrough = in.key.passthrough;
+  in.seq = ++lastHeldSeq;
+  lastKeyHeld.store(passthrough ? 0 : in.seq, std::memory_order_relaxed);
   deferred.push_back(std::move(in));
   if (passthrough) return {true, false};
   heldDown.insert(keycode);
@@ -75,6 +79,7 @@ bool App::onMouseEvent(uint64_t token, int64_t eventType) {
     in.kind = deferredKindMouse;
     in.mouse.token = token;
     in.mouse.eventType = eventType;
+    in.seq = ++lastHeldSeq;
     deferred.push_back(in);
     return true;
   }
@@ -95,6 +100,7 @@ void App::replayDeferred() {
   bool afterMouseDown = false;
   for (;;) {
     deferredInput in;
+    uint64_t awaitUpTo = 0;
     {
       const std::lock_guard lock(deferMu);
       const size_t waiting = jobs ? jobs->size() : 0;
@@ -108,8 +114,19 @@ void App::replayDeferred() {
       // A job queued by a replayed key goes first; the worker replays the
       // rest after it.
       if (waiting > 0) return;
-      in = std::move(deferred.front());
-      deferred.pop_front();
+      if (deferred.front().seq > tapCaughtUpTo) {
+        awaitUpTo = lastHeldSeq;
+      } else {
+        in = std::move(deferred.front());
+        deferred.pop_front();
+      }
+    }
+    if (awaitUpTo != 0) {
+      // The tap may yet learn that a key it held got through after all.
+      awaitTapCaughtUp();
+      const std::lock_guard lock(deferMu);
+      tapCaughtUpTo = std::max(tapCaughtUpTo, awaitUpTo);
+      continue;
     }
     if (in.kind == deferredKindMouse) {
       if (isMousePress(in.mouse.eventType)) afterMouseDown = true;
@@ -170,6 +187,12 @@ void App::postInjected(const deferredKey& key) const {
 
 void App::replayKey(bool afterMouseDown, const deferredKey& key) {
   try {
+    if (key.passed) {
+      // On screen already, ahead of the keys held before it: no word
+      // around it can be told any more.
+      invalidateContext();
+      return;
+    }
     const std::lock_guard replaceLock(replaceMu);
     if (!afterMouseDown && !key.app.empty() && frontmostNow() != key.app) {
       // A modifier already reached the application when it was pressed:

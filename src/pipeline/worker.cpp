@@ -60,6 +60,10 @@ bool App::boundaryReachedApp(const replacementJob& job) const {
   return job.seq != 0 && job.seq == boundaryPassedJob.load();
 }
 
+void App::awaitTapCaughtUp() {
+  if (ops.tapCaughtUp && !ops.tapCaughtUp()) invalidateContext();
+}
+
 void App::runReplacementJob(const replacementJob& job) {
   if (job.kind == jobKindSelection) {
     runSelectionJob(job);
@@ -68,6 +72,11 @@ void App::runReplacementJob(const replacementJob& job) {
   const std::lock_guard replaceLock(replaceMu);
   if (appChanged(job, frontmost())) return;
   const InjectingScope injectingScope;
+  // The key that queued the job, or one held after it, may have reached the
+  // application after all: the system stops waiting for a slow tap. Its
+  // notice of that comes only after the tap has seen the key, and must be
+  // in before anything is erased on the strength of what the tap saw.
+  awaitTapCaughtUp();
 
   if (contextGen.load() != job.generation) {
     metricQueueDrops.fetch_add(1);

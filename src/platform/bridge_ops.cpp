@@ -35,6 +35,7 @@ AppOps bridgeAppOps() {
   ops.mouseGate = setMouseGateState;
   ops.frontmostApp = FrontmostAppID;
   ops.frontmostAppNow = FrontmostAppIDNow;
+  ops.tapCaughtUp = tapCaughtUp;
   ops.keyLayout = currentKeyLayout;
   ops.convertSel = [selection = bridgeSelectionOps()](Detector& detector, const std::string& app) {
     convertSelectedText(selection, detector, app);

@@ -254,10 +254,12 @@ os::Event* eventTapCallback(void* /*proxy*/, os::EventType type, os::Event* even
     os::EventTap* tap =
         userInfo != nullptr ? static_cast<os::EventTap*>(userInfo) : activeEventTap.load();
     if (tap != nullptr) os::eventTapEnable(tap, true);
-    forgetUnseenOwnEvents();
     const bool keyPassed = droppedKeyPassed.exchange(false);
     goTapDisabled(type == os::kEventTapDisabledByTimeout ? 1 : 2,
                   keyPassed && type == os::kEventTapDisabledByTimeout);
+    // Only now: a worker waiting for a post that got by unseen goes on
+    // knowing what got through.
+    forgetUnseenOwnEvents();
     return event;
   }
   droppedKeyPassed.store(false, std::memory_order_relaxed);
@@ -265,6 +267,10 @@ os::Event* eventTapCallback(void* /*proxy*/, os::EventType type, os::Event* even
       os::eventGetIntegerValueField(event, os::kEventSourceUserData) == syntheticEventMarker) {
     noteOwnEventSeen();
     const bool key = type == os::kEventKeyDown || type == os::kEventKeyUp;
+    if (type == os::kEventKeyUp &&
+        os::eventGetIntegerValueField(event, os::kKeyboardEventKeycode) == kTapCheckpointKey) {
+      return nullptr;
+    }
     return key && ownKeyMisdirected() ? nullptr : event;
   }
   if (isMouseType(type)) return offerMouse(type, event);

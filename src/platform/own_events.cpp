@@ -37,6 +37,10 @@ void noteTapServing(bool entering) {
   serving.fetch_add(entering ? 1 : -1);
 }
 
+bool tapServing() {
+  return serving.load() > 0;
+}
+
 void noteOwnEventPosted() {
   inFlight.fetch_add(1);
 }
@@ -54,7 +58,7 @@ void forgetUnseenOwnEvents() {
 // The tap answers within microseconds; a short sleep between looks keeps the
 // worker off the processor meanwhile.
 bool awaitOwnEventsSeen(std::chrono::milliseconds timeout) {
-  if (serving.load() <= 0) return true;
+  if (!tapServing()) return true;
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   while (inFlight.load() > 0) {
     if (std::chrono::steady_clock::now() >= deadline) {

@@ -18,12 +18,18 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 
 namespace vyx {
 
+// The key of a marked key-up that only asks the tap to show it has got this
+// far: no key of a Mac keyboard sends it, and the tap drops it.
+inline constexpr uint16_t kTapCheckpointKey = 0x7F;
+
 // The tap's thread serves it (entering true) or has left its run loop.
 void noteTapServing(bool entering);
+[[nodiscard]] bool tapServing();
 // One marked event about to be handed to the window server.
 void noteOwnEventPosted();
 // The tap saw one marked event pass.

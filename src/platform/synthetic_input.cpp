@@ -208,6 +208,19 @@ void postMouseEvent(uint64_t token, int64_t /*eventType*/) {
   awaitPassage();
 }
 
+bool tapCaughtUp() {
+  // Without a tap nothing is held back, and nothing can get through it.
+  if (!tapServing()) return true;
+  const os::Ref<os::EventSource> source =
+      os::adopt(os::eventSourceCreate(os::kEventSourceStatePrivate));
+  const os::Ref<os::Event> checkpoint =
+      os::adopt(os::eventCreateKeyboardEvent(source.get(), kTapCheckpointKey, false));
+  if (!checkpoint) return false;
+  os::eventSetIntegerValueField(checkpoint.get(), os::kEventSourceUserData, syntheticEventMarker);
+  post(checkpoint.get());
+  return awaitOwnEventsSeen(kOwnEventsWait);
+}
+
 void releaseMouseEvent(uint64_t token) {
   vyxReleaseMouseEvent(eventOf(token));
 }

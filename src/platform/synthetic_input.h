@@ -47,6 +47,10 @@ void sendEnter(uint16_t keycode, int64_t flags);
 // unit) is printable; the whole text when one is given, else the character.
 void postKeyEvent(uint16_t keycode, char32_t ch, int64_t flags, std::u16string_view text);
 void postMouseEvent(uint64_t token, int64_t eventType);
+// Posts a checkpoint and waits until the tap has seen it: by then it has
+// dealt with every event the system had before, a notice that it was
+// disabled included. False when it was not seen in time (the tap is off).
+bool tapCaughtUp();
 void releaseMouseEvent(uint64_t token);
 
 }  // namespace vyx

@@ -171,22 +171,34 @@ TEST(EventTap, ADisabledTapIsReenabledCountedAndTheContextInvalidated) {
   EXPECT_EQ(rig.app->buffer().CurrentWord(), "a");
 }
 
+// The key handler answers `late` only after the system has given up waiting
+// for it (a time-out of 200 ms), and then lingers while TextEdit still
+// shows lingerWhile (at most 300 ms), keeping the notice of the time-out
+// back meanwhile.
+void outlastTheTapAt(BridgeRig& rig, char32_t late, const std::string& lingerWhile = {}) {
+  rig.desktop.setTapTimeout(std::chrono::milliseconds(200));
+  App* app = rig.app.get();
+  sim::Desktop& desktop = rig.desktop;
+  setKeyHandler([=, &desktop](uint16_t k, char32_t c, int64_t f, std::u16string_view t) {
+    const bool swallowed = app->onKeyEvent(k, c, f, t);
+    if (c != late) return swallowed;
+    EXPECT_TRUE(eventually([&] { return desktop.taps().at(0).timeouts == 1; }));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+    while (!lingerWhile.empty() && desktop.text(kTextEdit) == lingerWhile &&
+           std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return swallowed;
+  });
+}
+
 // The system gives up waiting for the tap while it swallows the Space that
 // ends a wrong word: the Space reaches TextEdit by itself, and the
 // correction, dropped with the context, does not type it a second time.
 TEST(EventTap, ASpaceThatGotThroughAtATimeOutIsNotTypedAgain) {
   BridgeRig rig;
-  rig.desktop.setTapTimeout(std::chrono::milliseconds(200));
   App* app = rig.app.get();
-  sim::Desktop& desktop = rig.desktop;
-  setKeyHandler([app, &desktop](uint16_t k, char32_t c, int64_t f, std::u16string_view t) {
-    const bool swallowed = app->onKeyEvent(k, c, f, t);
-    // The decision outlasts the system's patience.
-    if (c == U' ') {
-      EXPECT_TRUE(eventually([&] { return desktop.taps().at(0).timeouts == 1; }));
-    }
-    return swallowed;
-  });
+  outlastTheTapAt(rig, U' ');
   {
     // The worker waits before its checks until the re-enabled tap has
     // invalidated the context.
@@ -202,6 +214,30 @@ TEST(EventTap, ASpaceThatGotThroughAtATimeOutIsNotTypedAgain) {
   rig.desktop.typeAsPerson("мир ", kQuick);
   ASSERT_TRUE(rig.idle());
   EXPECT_EQ(rig.text(), "ghbdtn мир ");
+}
+
+// The system gives up waiting for the tap while it holds back the key typed
+// after a wrong word: the key reaches TextEdit behind the word, where the
+// correction would erase it in place of the word's first letter. The
+// correction learns of it before it erases anything and does not run, the
+// key is not typed a second time, and the Space it swallowed comes last:
+// every key on screen once, none erased.
+TEST(EventTap, AHeldKeyThatGotThroughAtATimeOutIsNeitherErasedNorTypedAgain) {
+  BridgeRig rig;
+  App* app = rig.app.get();
+  sim::Desktop& desktop = rig.desktop;
+  // The notice of the time-out waits for the tap's thread, which gives the
+  // worker every chance to begin erasing meanwhile.
+  outlastTheTapAt(rig, U'k', "ghbdtnk");
+  {
+    // The correction starts only once k is held and has got through.
+    const std::lock_guard worker(replaceMu);
+    rig.desktop.typeAsPerson("ghbdtn k", kQuick);
+    ASSERT_TRUE(eventually([&] { return desktop.taps().at(0).timeouts == 1; }));
+  }
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.text(), "ghbdtnk ");
+  EXPECT_FALSE(app->isBusy());
 }
 
 // A key of a correction posted just before another application came to the
