@@ -265,12 +265,16 @@ os::Event* eventTapCallback(void* /*proxy*/, os::EventType type, os::Event* even
   droppedKeyPassed.store(false, std::memory_order_relaxed);
   if (event != nullptr &&
       os::eventGetIntegerValueField(event, os::kEventSourceUserData) == syntheticEventMarker) {
-    noteOwnEventSeen();
-    const bool key = type == os::kEventKeyDown || type == os::kEventKeyUp;
     if (type == os::kEventKeyUp &&
         os::eventGetIntegerValueField(event, os::kKeyboardEventKeycode) == kTapCheckpointKey) {
+      // One the system stopped waiting for shows nothing: keys behind it are
+      // going by unseen. The notice that follows counts it, once recorded.
+      os::EventTap* tap = activeEventTap.load();
+      if (tap == nullptr || os::eventTapIsEnabled(tap)) noteOwnEventSeen();
       return nullptr;
     }
+    noteOwnEventSeen();
+    const bool key = type == os::kEventKeyDown || type == os::kEventKeyUp;
     return key && ownKeyMisdirected() ? nullptr : event;
   }
   if (isMouseType(type)) return offerMouse(type, event);
