@@ -90,6 +90,13 @@ void App::lastKeyReachedApplication() {
   }
 }
 
+void App::keysWentByUnseen(bool midWord) {
+  // A word cut before stays cut, however often the tap goes off in it.
+  const bool cut = midWord || cutContext.load() == contextGen.load();
+  invalidateContext();
+  if (cut) cutContext.store(contextGen.load());
+}
+
 bool App::isBusy() {
   const std::lock_guard lock(deferMu);
   return busy;

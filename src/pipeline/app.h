@@ -9,8 +9,8 @@
 // deferMu (busy, deferred, heldDown, and putting a job), then each
 // component's own lock. invalidateContext runs on the tap, worker and main
 // threads and takes no lock of its own. The worker waits for the tap to
-// catch up (tapCaughtUp) holding replaceMu alone, which the tap thread never
-// takes.
+// catch up (tapCaughtUp) holding at most replaceMu, which the tap thread
+// never takes.
 #pragma once
 
 #include <atomic>
@@ -111,6 +111,10 @@ class App final {
   // down, so that key reached the application after all: a job it queued
   // must not type it again, nor a replay a key it held. Tap thread.
   void lastKeyReachedApplication();
+  // The tap was off for a while, or a key got by it: the context goes.
+  // When that happened in the middle of a word, the rest of it is left as
+  // typed, since the word on screen is longer than what the tap saw of it.
+  void keysWentByUnseen(bool midWord);
 
   [[nodiscard]] bool enqueueReplacement(replacementJob job);
   [[nodiscard]] bool convertCurrentWord();
@@ -138,6 +142,9 @@ class App final {
   bool processKeyEvent(uint16_t keycode, char32_t ch, int64_t flags, MonoTime now);
   bool onWord(const std::string& word, char32_t boundary);
   bool processReturn(uint16_t keycode, int64_t flags);
+  // Whether the word just finished is the one keysWentByUnseen cut: true
+  // once, for the first word finished in that context.
+  bool finishedWordCut();
   void observeRetypeChar(char32_t ch);
 
   // Worker.
@@ -187,6 +194,10 @@ class App final {
   std::shared_ptr<OneShotSignal> workerDone;
   std::atomic<bool> stopped{false};
   std::atomic<uint64_t> contextGen{0};
+  // The context in which the word being typed may lack its beginning; none
+  // when no context has that number.
+  static constexpr uint64_t kNoCut = UINT64_MAX;
+  std::atomic<uint64_t> cutContext{kNoCut};
   // Jobs by number (stamped when queued): the last stamped, the one the
   // tap's last key down queued (0: none), and the one whose key reached
   // the application although swallowed (0: none).

@@ -126,6 +126,7 @@ bool App::processReturn(uint16_t keycode, int64_t flags) {
     if (tracker != nullptr) (void)tracker->ObserveKey(rollbackKeyEnter, 0);
     return false;
   }
+  if (finishedWordCut()) return false;
   WordDecision wd = decideFinishedWord(cfg, store, detector, word, U'\n', ops.frontmostApp);
   const Decision& d = wd.decision;
   if (!d.wrong) return false;
@@ -155,11 +156,19 @@ void App::observeRetypeChar(char32_t ch) {
   }
 }
 
+bool App::finishedWordCut() {
+  uint64_t cut = contextGen.load();
+  if (!cutContext.compare_exchange_strong(cut, kNoCut)) return false;
+  vlog("skip_reason: %s", "tap-timeout");
+  return true;
+}
+
 bool App::onWord(const std::string& word, char32_t boundary) {
   if (!enabled()) return false;
   // Half of a character outside the Basic Multilingual Plane: it cannot be
   // typed back on its own, so the key passes and the word stays as typed.
   if (boundary >= 0xD800 && boundary <= 0xDFFF) return false;
+  if (finishedWordCut()) return false;
   WordDecision wd = decideFinishedWord(cfg, store, detector, word, boundary, ops.frontmostApp);
   const Decision& d = wd.decision;
   if (!d.wrong) return false;

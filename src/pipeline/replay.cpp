@@ -190,7 +190,7 @@ void App::replayKey(bool afterMouseDown, const deferredKey& key) {
     if (key.passed) {
       // On screen already, ahead of the keys held before it: no word
       // around it can be told any more.
-      invalidateContext();
+      keysWentByUnseen(key.ch != 0 && !isWordBoundary(key.ch));
       return;
     }
     const std::lock_guard replaceLock(replaceMu);

@@ -15,7 +15,7 @@ void recordTapDisabled(int64_t reason, bool keyPassed) {
   logf("event tap re-enabled (%s), total=%d", reason == 1 ? "timeout" : "user input", total);
   if (App* app = getTrayApp()) {
     if (keyPassed) app->lastKeyReachedApplication();
-    app->invalidateContext();
+    app->keysWentByUnseen(!app->buffer().CurrentWord().empty());
   }
 }
 

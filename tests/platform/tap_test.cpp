@@ -240,6 +240,27 @@ TEST(EventTap, AHeldKeyThatGotThroughAtATimeOutIsNeitherErasedNorTypedAgain) {
   EXPECT_FALSE(app->isBusy());
 }
 
+// The system gives up waiting for the tap at the first letter of "xvbh":
+// the context goes with it, and the rest, "vbh", reads as "мир" on its own.
+// Corrected, it would leave the "x" in front: the word is left as typed, and
+// the next one is corrected again.
+TEST(EventTap, AWordCutByATimeOutIsLeftAsTyped) {
+  BridgeRig rig;
+  App* app = rig.app.get();
+  outlastTheTapAt(rig, U'x');
+  rig.desktop.typeAsPerson("x", kQuick);
+  ASSERT_TRUE(rig.idle());
+  setKeyHandler([app](uint16_t k, char32_t c, int64_t f, std::u16string_view t) {
+    return app->onKeyEvent(k, c, f, t);
+  });
+  rig.desktop.typeAsPerson("vbh ", kQuick);
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.text(), "xvbh ");
+  rig.desktop.typeAsPerson("vbh ", kQuick);
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.text(), "xvbh мир ");
+}
+
 // A key of a correction posted just before another application came to the
 // front, still on its way to the tap: the tap drops it, so that the
 // application now in front gets nothing of the correction.
