@@ -59,6 +59,7 @@ bool App::enqueueReplacement(replacementJob job) {
   const std::lock_guard deferLock(deferMu);
   if (jobs->tryPush(std::move(job))) {
     busy = true;
+    busyNow.store(true, std::memory_order_release);
     if (ops.mouseGate) ops.mouseGate(true);
     return true;
   }

@@ -208,6 +208,10 @@ class App final {
   std::mutex handleMu;
   std::mutex deferMu;
   bool busy = false;
+  // busy, written with it under deferMu, so that a key typed while nothing is
+  // queued takes no lock to learn so. Only the thread that delivers keys
+  // turns busy on, so a false read cannot go stale before that key is handled.
+  std::atomic<bool> busyNow{false};
   std::deque<deferredInput> deferred;
   std::unordered_set<uint16_t> heldDown;
   // Whether heldDown holds a key, written with it: most keys are pressed

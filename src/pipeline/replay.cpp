@@ -38,6 +38,7 @@ bool App::onKeyEvent(uint16_t keycode, char32_t ch, int64_t flags, std::u16strin
 
 std::pair<bool, bool> App::deferWhileBusy(uint16_t keycode, char32_t ch, int64_t flags,
                                           std::u16string_view text) {
+  if (!busyNow.load(std::memory_order_acquire)) return {false, false};
   const std::lock_guard lock(deferMu);
   if (!busy) return {false, false};
   deferredInput in;
@@ -107,6 +108,7 @@ void App::replayDeferred() {
       if (deferred.empty()) {
         if (waiting == 0) {
           busy = false;
+          busyNow.store(false, std::memory_order_release);
           if (ops.mouseGate) ops.mouseGate(false);
         }
         return;
