@@ -10,7 +10,8 @@
 //     no shorter than russianStemFloor, so without such a prefix among the
 //     stems there is no need to run the stemmer at all; nor when the longest
 //     such prefix leaves more of the word than the stemmer ever cuts off
-//     (kRussianStemmerLongestCut), as in a long run of keys;
+//     (kRussianStemmerLongestCut), as in a long run of keys, or than the
+//     word's own ending lets it cut (russianStemmerMayCut);
 //   * so every rule needs a path of the trie along all but that cut of the
 //     word or its folded form.
 #include <algorithm>
@@ -163,13 +164,17 @@ bool hasIndexedFrom(const Dict& d, std::string_view w, Scratch& s, bool scriptCh
   if (pastReach > kRussianStemmerLongestCut) return false;
   const size_t longestStem =
       yo ? longestStemOn(t, s.folded, s.foldedPath, foldedLive) : longestStemOn(t, w, s.path, live);
-  if (longestStem != 0 &&
-      pastReach + countCodePoints(w.substr(longestStem, reached - longestStem)) <=
-          kRussianStemmerLongestCut) {
+  // The stem is no longer than the longest prefix that is one, so the
+  // stemmer would have to cut the rest.
+  const size_t cut =
+      longestStem == 0 ? 0
+                       : pastReach + countCodePoints(w.substr(longestStem, reached - longestStem));
+  if (longestStem != 0 && cut <= kRussianStemmerLongestCut) {
     // A word the stemmer leaves whole is its own stem.
     if (russianStemmerCutsNothing(w)) {
       if (longestStem == w.size()) return true;
-    } else if (russianStemFloorAtMost(w, longestStem) && hasStemIndexed(d, w, live, s)) {
+    } else if (russianStemFloorAtMost(w, longestStem) && russianStemmerMayCut(w, cut) &&
+               hasStemIndexed(d, w, live, s)) {
       return true;
     }
   }

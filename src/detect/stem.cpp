@@ -4,10 +4,13 @@
 #include <unicode/utf8.h>
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "detect/dict.h"
 #include "text/utf8.h"
@@ -105,6 +108,79 @@ bool russianStemFloorAtMost(std::string_view word, size_t limit) {
     if (!inMask(next(i), kEndingLetters)) return false;
   }
   return true;
+}
+
+namespace {
+
+// The first step's longest cut, see kRussianStemmerLongestCut.
+constexpr size_t kFirstStepLongestCut = 8;
+// The letters of what the steps after the first remove.
+constexpr uint32_t kLaterStepLetters = letterMask(U"иостьейшн");
+
+// Whether `ending` ends at rev[at], where rev holds the word's last code
+// points, the last first.
+bool endsAt(const char32_t* rev, size_t count, size_t at, std::u32string_view ending) {
+  if (at + ending.size() > count) return false;
+  for (size_t j = 0; j < ending.size(); ++j) {
+    if (rev[at + j] != ending[ending.size() - 1 - j]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool russianStemmerMayCut(std::string_view word, size_t cut) {
+  if (cut <= kFirstStepLongestCut) return true;
+  if (cut > kRussianStemmerLongestCut) return false;
+  // The word's last code points, the last first, ё read as е as the
+  // stemmer reads it. Those the first step cannot reach must all be
+  // letters of the later steps' endings, which most runs of keys fail early.
+  std::array<char32_t, kRussianStemmerLongestCut> rev{};
+  size_t count = 0;
+  const auto* bytes = reinterpret_cast<const uint8_t*>(word.data());
+  auto end = static_cast<int32_t>(word.size());
+  while (end > 0 && count < rev.size()) {
+    UChar32 c = 0;
+    if (end >= 2 && bytes[end - 2] >= 0xC2 && bytes[end - 2] <= 0xDF &&
+        (bytes[end - 1] & 0xC0) == 0x80) {
+      // Two bytes, as every Cyrillic letter: no need for ICU's general case.
+      c = (bytes[end - 2] & 0x1F) << 6 | (bytes[end - 1] & 0x3F);
+      end -= 2;
+    } else {
+      U8_PREV(bytes, 0, end, c);
+    }
+    const char32_t cp = c == U'ё' ? U'е' : static_cast<char32_t>(c < 0 ? 0 : c);
+    if (count >= kFirstStepLongestCut && count < cut && !inMask(cp, kLaterStepLetters)) {
+      return false;
+    }
+    rev[count++] = cp;
+  }
+  if (count < cut) return false;
+  // Each later step takes the longest of its endings that fits: a shorter
+  // one, or none, never lets the steps after it take more.
+  constexpr std::u32string_view kSecond[] = {U"и"};
+  constexpr std::u32string_view kThird[] = {U"ость", U"ост"};
+  constexpr std::u32string_view kFourth[] = {U"нейше", U"ейше", U"нейш", U"ейш", U"н", U"ь"};
+  const auto longestAt = [&](size_t at, std::span<const std::u32string_view> endings) -> size_t {
+    for (const std::u32string_view e : endings) {
+      if (endsAt(rev.data(), count, at, e)) return e.size();
+    }
+    return 0;
+  };
+  const auto laterSteps = [&](size_t at) {
+    size_t end = at;
+    end += longestAt(end, kSecond);
+    end += longestAt(end, kThird);
+    end += longestAt(end, kFourth);
+    return end - at;
+  };
+  // The later steps together take at most what is left of the longest cut.
+  constexpr size_t kLaterStepsLongestCut = kRussianStemmerLongestCut - kFirstStepLongestCut;
+  for (size_t first = cut - std::min(cut, kLaterStepsLongestCut); first <= kFirstStepLongestCut;
+       ++first) {
+    if (first + laterSteps(first) >= cut) return true;
+  }
+  return false;
 }
 
 std::string_view stemWordView(std::string_view word, std::string_view code) {

@@ -36,5 +36,11 @@ namespace vyx {
 // "ость" (4); then "ейше" followed by one "н" of "нн" (5). So a word's stem
 // has at least its length minus this many code points.
 inline constexpr size_t kRussianStemmerLongestCut = 8 + 1 + 4 + 5;
+// Whether the Russian stemmer may cut `cut` or more code points off the
+// word. Past the first step's 8, it takes only what the later steps remove,
+// in this order from the end: "и", then "ост" or "ость", then "ейш", "ейше",
+// "нейш", "нейше", "н" or "ь". A run of keys rarely ends that way, so most
+// long runs need no stemming at all.
+[[nodiscard]] bool russianStemmerMayCut(std::string_view word, size_t cut);
 
 }  // namespace vyx

@@ -225,6 +225,11 @@ TEST(RussianStemFloor, BoundsEveryRussianStem) {
     for (char32_t& c : w) c = letters[rng() % letters.size()];
     words.push_back(encodeUtf8(w) + std::string(ruSuffixes[rng() % ruSuffixes.size()]));
     words.push_back(encodeUtf8(w));
+    // What the later steps cut, before an ending of the first.
+    constexpr std::string_view kLater[] = {"нн", "нейше", "ейш", "ь", "ость", "ост", "и", "ости"};
+    words.push_back(encodeUtf8(w) + std::string(kLater[rng() % std::size(kLater)]) +
+                    std::string(kLater[rng() % std::size(kLater)]) +
+                    std::string(ruSuffixes[rng() % ruSuffixes.size()]));
   }
   // Every step's longest ending at once: стан + нейше + ость + и + ующимися.
   words.push_back("станнейшеостьиующимися");
@@ -241,7 +246,9 @@ TEST(RussianStemFloor, BoundsEveryRussianStem) {
       if (k < valid.size() && (static_cast<uint8_t>(valid[k]) & 0xC0) == 0x80) continue;
       ASSERT_EQ(russianStemFloorAtMost(valid, k), russianStemFloor(valid) <= k) << w << " " << k;
     }
-    longestCut = std::max(longestCut, codePointCount(valid) - codePointCount(stem));
+    const size_t cut = codePointCount(valid) - codePointCount(stem);
+    EXPECT_TRUE(russianStemmerMayCut(valid, cut)) << w << " -> " << stem;
+    longestCut = std::max(longestCut, cut);
   }
   EXPECT_EQ(longestCut, kRussianStemmerLongestCut);
 }
