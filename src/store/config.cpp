@@ -58,7 +58,11 @@ LoadedConfig LoadConfig() {
     // file, and keeps any other aside first), and only a missing one is
     // created.
     if (text.error().sysErrno() == ENOENT) {
-      (void)SaveConfig(*out.config);
+      // Nothing there yet. Should the defaults not be written (a link into
+      // a volume not mounted), a file found there later is the person's.
+      out.config->savedFile.text.emplace();
+      if (Status s = SaveConfig(*out.config); !s)
+        logf("config: %v — using the defaults", s.error());
     } else {
       logf("config: %v — using the defaults", text.error());
       out.config->keepFileAside = true;

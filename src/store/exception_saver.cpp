@@ -41,8 +41,11 @@ Result<std::shared_ptr<ExceptionStore>> NewExceptionStore(ExceptionStoreOptions 
 Status ExceptionStore::load() {
   Result<std::string> text = readFile(path, kExceptionsMaxBytes);
   if (!text) {
-    if (text.error().sysErrno() == ENOENT) return {};
-    return text.error();
+    if (text.error().sysErrno() != ENOENT) return text.error();
+    // A link into a folder that is not there (a volume not mounted) hides
+    // the file this store would save over once the folder is back.
+    if (Result<std::string> target = saveTarget("open", path); !target) return target.error();
+    return {};
   }
   if (text->empty()) return {};
   Result<ExceptionsFile> file = decodeExceptionsFile(*text);

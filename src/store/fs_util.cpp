@@ -175,7 +175,9 @@ Status writeFileAtomic(const std::string& filePath, std::string_view data, mode_
   if (data.size() > maxBytes) return contentsTooLarge(filePath, maxBytes);
   // The temporary file goes beside the file the link leads to: a rename
   // never crosses file systems, and the link itself is never replaced.
-  const std::string path = linkTarget(filePath);
+  const Result<std::string> target = saveTarget("write", filePath);
+  if (!target) return target.error();
+  const std::string& path = *target;
   const std::string tmp = path + ".tmp";
   {
     // A leftover of an earlier save goes first, whatever it is: a read-only
@@ -302,12 +304,44 @@ Result<std::string> keepAside(const std::string& path) {
   return S_ISLNK(st.st_mode) ? keepCopy(path) : keepByName(path);
 }
 
-std::string linkTarget(const std::string& path) {
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-  std::error_code ec;
-  const std::filesystem::path resolved = std::filesystem::canonical(path, ec);
-  return ec ? path : resolved.string();
+Result<std::string> saveTarget(std::string_view op, const std::string& path) {
+  namespace fs = std::filesystem;
+  // As many links in a row as the system itself follows.
+  constexpr int kMaxLinks = 40;
+  fs::path at = path;
+  for (int links = 0; links <= kMaxLinks; ++links) {
+    struct stat st {};
+    if (::lstat(at.c_str(), &st) != 0) {
+      const int err = errno;
+      if (links == 0 && err == ENOENT) return path;
+      if (err != ENOENT) return pathError(op, path, err);
+      // Made through the link, in the folder the link names; the folder
+      // itself is never made, for it may be a volume that is not mounted.
+      std::error_code ec;
+      const fs::path folder = fs::canonical(at.has_parent_path() ? at.parent_path() : ".", ec);
+      if (ec || !fs::is_directory(folder) || !at.has_filename() || at.filename() == "..") {
+        return Error(std::string(op) + " " + path + ": it links to " +
+                     at.lexically_normal().string() +
+                     ", whose folder does not exist (is its volume mounted?)");
+      }
+      return (folder / at.filename()).string();
+    }
+    if (!S_ISLNK(st.st_mode)) {
+      if (links == 0) return path;
+      // Resolved, so that the temporary file and the folder synced after the
+      // rename are the target's own.
+      std::error_code ec;
+      const fs::path resolved = fs::canonical(at, ec);
+      if (ec) return pathError(op, path, ec.value());
+      return resolved.string();
+    }
+    std::error_code ec;
+    const fs::path next = fs::read_symlink(at, ec);
+    if (ec) return pathError(op, path, ec.value());
+    // A relative link is read from the link's own folder.
+    at = next.is_absolute() || !at.has_parent_path() ? next : at.parent_path() / next;
+  }
+  return pathError(op, path, ELOOP);
 }
 
 Status renamePath(const std::string& from, const std::string& to) {

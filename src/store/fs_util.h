@@ -36,7 +36,8 @@ namespace vyx {
 // path and flushes the directory, so a crash or a full disk leaves the old
 // file or the new one, never a torn one. A temporary file that could not be
 // written whole is removed. Data over maxBytes is not written. A symbolic
-// link at path stays: the file it leads to is the one replaced.
+// link at path stays: the file it leads to is the one replaced, or made
+// (saveTarget).
 [[nodiscard]] Status writeFileAtomic(const std::string& path, std::string_view data, mode_t mode,
                                      size_t maxBytes);
 // Keeps a file that could not be loaded for the user, under the first free
@@ -46,9 +47,12 @@ namespace vyx {
 // failure the file is still at path (an error with ENOENT: nothing was
 // there).
 [[nodiscard]] Result<std::string> keepAside(const std::string& path);
-// What a symbolic link at path leads to, resolved; path itself when it is
-// no link or leads nowhere.
-[[nodiscard]] std::string linkTarget(const std::string& path);
+// The file a save of path replaces: path itself, or the file a symbolic
+// link there leads to, resolved. A link made before its file leads to where
+// the file will be, when that folder exists. A link into a folder that does
+// not exist (a volume not mounted) or round in circles is an error naming op
+// and path: nothing may be saved in the link's place.
+[[nodiscard]] Result<std::string> saveTarget(std::string_view op, const std::string& path);
 [[nodiscard]] Status renamePath(const std::string& from, const std::string& to);
 [[nodiscard]] Status chmodPath(const std::string& path, mode_t mode);
 // The names in a directory, sorted.

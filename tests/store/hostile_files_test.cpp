@@ -27,6 +27,7 @@ using ::testing::AllOf;
 using ::testing::Contains;
 using ::testing::EndsWith;
 using testing::exists;
+using ::testing::HasSubstr;
 using testing::modeOf;
 using testing::readText;
 using ::testing::StartsWith;
@@ -178,30 +179,78 @@ TEST_F(HostileFilesTest, EveryFileThatDidNotLoadIsKeptUnderANameOfItsOwn) {
 
 // Files kept with the person's other dotfiles stay there, linked, through
 // every save, and a damaged one is kept aside without losing the link.
+// Dotfiles are often linked before the files exist: the first save makes
+// the file through the link.
 TEST_F(HostileFilesTest, ALinkedFileStaysLinkedThroughSavesAndKeepingAside) {
   const std::string dotfiles = root_ + "/dotfiles";
-  std::filesystem::create_directories(dotfiles);
-  for (const SavedFile& saved : savedFiles()) {
-    SCOPED_TRACE(saved.name);
-    makeDir();
-    const std::string path = file(saved.name);
-    const std::string target = dotfiles + "/" + saved.name;
-    writeText(target, "[damaged");
-    std::filesystem::create_symlink(target, path);
-    saved.openAndChange();
-    saved.openAndChange();
-    EXPECT_TRUE(std::filesystem::is_symlink(path));
-    EXPECT_NE(readText(target).find("com.example.new"), std::string::npos) << readText(target);
-    EXPECT_EQ(readText(path + ".corrupt.bak"), "[damaged");
-    EXPECT_FALSE(exists(path + ".corrupt.1.bak"));
+  for (const bool linkedFirst : {false, true}) {
+    SCOPED_TRACE(linkedFirst ? "linked before the file was made" : "a damaged file");
+    std::filesystem::remove_all(root_);
+    std::filesystem::create_directories(dotfiles);
+    for (const SavedFile& saved : savedFiles()) {
+      SCOPED_TRACE(saved.name);
+      makeDir();
+      const std::string path = file(saved.name);
+      const std::string target = dotfiles + "/" + saved.name;
+      if (!linkedFirst) writeText(target, "[damaged");
+      std::filesystem::create_symlink("../dotfiles/" + std::string(saved.name), path);
+      saved.openAndChange();
+      saved.openAndChange();
+      EXPECT_TRUE(std::filesystem::is_symlink(path));
+      EXPECT_NE(readText(target).find("com.example.new"), std::string::npos) << readText(target);
+      EXPECT_EQ(exists(path + ".corrupt.bak"), !linkedFirst);
+      if (!linkedFirst) {
+        EXPECT_EQ(readText(path + ".corrupt.bak"), "[damaged");
+      }
+      EXPECT_FALSE(exists(path + ".corrupt.1.bak"));
+    }
+    // Nothing but the two files was left in the linked folder.
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dotfiles)) {
+      names.push_back(e.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"config.yaml", "exceptions.json"}));
   }
-  // Nothing but the two files was left in the linked folder.
-  std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(dotfiles)) {
-    names.push_back(e.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"config.yaml", "exceptions.json"}));
+}
+
+// A link into a folder that is not there (a volume not mounted) is kept and
+// nothing is written anywhere; the error says why, for the log and the
+// menu's alert. Once the folder is back, the settings the person has there
+// are kept, with the menu's addition.
+TEST_F(HostileFilesTest, ALinkIntoAMissingFolderIsKeptAndNothingIsSaved) {
+  makeDir();
+  const std::string volume = root_ + "/volume";
+  const std::string unmounted = "folder does not exist (is its volume mounted?)";
+  const auto linkInto = [&](const char* name) {
+    std::filesystem::remove(file(name));
+    std::filesystem::create_symlink(volume + "/" + name, file(name));
+  };
+
+  linkInto("config.yaml");
+  testing::LogCapture log;
+  LoadedConfig loaded = LoadConfig();
+  EXPECT_THAT(log.messages(), Contains(AllOf(StartsWith("config: "), HasSubstr(unmounted))));
+  ASSERT_TRUE(loaded.config->AddExcludedApp("com.menu"));
+  const Status saved = SaveConfig(*loaded.config);
+  ASSERT_FALSE(saved.ok());
+  EXPECT_THAT(saved.error().message(), HasSubstr(unmounted));
+
+  linkInto("exceptions.json");
+  const auto store = NewExceptionStore();
+  ASSERT_FALSE(store.ok());
+  EXPECT_THAT(store.error().message(), HasSubstr(unmounted));
+
+  EXPECT_FALSE(exists(volume));
+  EXPECT_TRUE(std::filesystem::is_symlink(file("config.yaml")));
+  EXPECT_TRUE(std::filesystem::is_symlink(file("exceptions.json")));
+
+  std::filesystem::create_directories(volume);
+  writeText(volume + "/config.yaml", "excluded_apps:\n  - com.person\n");
+  ASSERT_TRUE(SaveConfig(*loaded.config).ok());
+  EXPECT_TRUE(std::filesystem::is_symlink(file("config.yaml")));
+  EXPECT_EQ(LoadConfig().config->ExcludedApps,
+            (std::vector<std::string>{"com.person", "com.menu"}));
 }
 
 // What an earlier save left at exceptions.json.tmp never decides where or
