@@ -66,14 +66,14 @@ int runMaintenanceMode(const CommandLineOptions& options) {
   std::optional<InstanceLock> lock;
   if (changes) {
     Result<InstanceLock> locked = lockConfigDir();
-    if (locked.ok()) {
-      lock = std::move(locked).value();
-    } else if (heldElsewhere(locked.error())) {
-      logFatalLine("Vyx is running: quit it first, then run this again");
-    } else if (lockFileOccupied(locked.error())) {
-      logFatalf(kLockFileOccupied, locked.error());
+    if (!locked.ok()) {
+      if (heldElsewhere(locked.error())) {
+        logFatalLine("Vyx is running: quit it first, then run this again");
+      }
+      logFatalf(kLockRefused, locked.error());
     }
     // Where no lock can be had at all, the change goes ahead unguarded.
+    lock = std::move(locked).value();
   }
   ExceptionStoreOptions storeOptions;
   storeOptions.readOnly = !changes;

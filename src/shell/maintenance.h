@@ -7,9 +7,9 @@
 
 namespace vyx {
 
-// The fatal line, for a start and a maintenance mode alike, when something
-// other than the lock file stands at vyx.lock.
-inline constexpr const char* kLockFileOccupied = "instance lock: %v: remove it and try again";
+// The fatal line, for a start and a maintenance mode alike, when vyx.lock is
+// something the person must mend first; the error says how.
+inline constexpr const char* kLockRefused = "instance lock: %v";
 
 // Opens the store (a failure is the fatal line "exceptions store: %v"),
 // performs the first action asked for (list, forget, forget-app, clear),
@@ -18,8 +18,8 @@ inline constexpr const char* kLockFileOccupied = "instance lock: %v: remove it a
 // the two text columns padded to 40 and 30 code points, never cut. A
 // listing opens the store only to read and never saves (a file that does
 // not load is left as it is and fails the listing); a change is refused
-// (fatal) while Vyx runs on the same configuration directory. Returns the
-// exit status.
+// (fatal) while Vyx runs on the same configuration directory or while
+// vyx.lock cannot be used. Returns the exit status.
 [[nodiscard]] int runMaintenanceMode(const CommandLineOptions& options);
 
 }  // namespace vyx

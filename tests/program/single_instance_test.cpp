@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -101,6 +102,77 @@ TEST(ProgramSingleInstance, AnythingButAFileAtTheLockIsRefused) {
     }
     std::filesystem::remove(lock);
   }
+}
+
+// A vyx.lock that Vyx may not open guards nothing: one left by a run under
+// sudo (root's, 0600), or made read-only. Neither a start nor a change goes
+// ahead; the message names the file and how to mend it. Root opens every
+// file, so there the person is nobody, running a copy of vyx it may run.
+TEST(ProgramSingleInstance, ALockFileVyxMayNotOpenIsRefused) {
+  const bool root = ::geteuid() == 0;
+  const char* const setpriv = "/usr/bin/setpriv";
+  if (root && ::access(setpriv, X_OK) != 0) {
+    GTEST_SKIP() << "running as root, and without setpriv no run can be made as another user";
+  }
+  const uid_t person = root ? 65534 : ::geteuid();
+  const gid_t group = root ? 65534 : ::getegid();
+  const TempDir dir;
+  const std::string config = dir.file("config");
+  const std::string lock = config + "/vyx.lock";
+  const std::string exceptions =
+      R"({"entries":[{"app":"*","word":"ghbdtn","added":"2025-01-02T00:00:00Z","hit_count":1}]})";
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+  ASSERT_EQ(::mkdir(config.c_str(), 0700), 0);
+  std::ofstream(config + "/exceptions.json") << exceptions;
+  for (const std::string& path : {config, config + "/exceptions.json"}) {
+    ASSERT_EQ(::chown(path.c_str(), person, group), 0);
+  }
+  VyxLaunch launch{.driven = false, .configDir = config};
+  std::vector<std::string> asPerson;
+  if (root) {
+    const std::string copy = dir.file("vyx");
+    std::filesystem::copy_file(launch.binary, copy);
+    ASSERT_EQ(::chmod(copy.c_str(), 0755), 0);
+    asPerson = {"--reuid=65534", "--regid=65534", "--clear-groups", copy};
+    launch.binary = setpriv;
+  }
+
+  struct Case {
+    const char* what;
+    uid_t owner;
+    mode_t mode;
+  };
+  bool skipped = false;
+  for (const Case& c :
+       {Case{"left by a run under sudo", 0, 0600}, Case{"read-only", person, 0400}}) {
+    if (c.owner != person && !root) {
+      skipped = true;
+      continue;
+    }
+    SCOPED_TRACE(c.what);
+    std::ofstream(lock) << "";
+    ASSERT_EQ(::chown(lock.c_str(), c.owner, group), 0);
+    ASSERT_EQ(::chmod(lock.c_str(), c.mode), 0);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{}, std::vector<std::string>{"--clear-exceptions"},
+          std::vector<std::string>{"--forget", "ghbdtn"},
+          std::vector<std::string>{"--forget-app=*"}}) {
+      SCOPED_TRACE(args.empty() ? "a start" : args.front());
+      launch.args = asPerson;
+      launch.args.insert(launch.args.end(), args.begin(), args.end());
+      const VyxRun run = runVyx(launch, std::chrono::seconds(5));
+      EXPECT_EQ(run.status, 1) << run.err;
+      EXPECT_EQ(run.out, "");
+      const Lines log = VyxProcess::messagesOf(run.err);
+      ASSERT_FALSE(log.empty());
+      EXPECT_EQ(log.back(), "instance lock: open " + lock +
+                                ": Permission denied: remove it (a run under sudo may have "
+                                "left it) and try again");
+      EXPECT_EQ(readFile(config + "/exceptions.json"), exceptions);
+    }
+    std::filesystem::remove(lock);
+  }
+  if (skipped) GTEST_SKIP() << "only root can make a lock file of another owner; the rest passed";
 }
 
 }  // namespace

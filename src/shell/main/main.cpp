@@ -127,11 +127,11 @@ int runProgram(Platform& platform) {
   Result<InstanceLock> lock = lockConfigDir();
   if (!lock.ok()) {
     if (heldElsewhere(lock.error())) logFatalLine("Vyx is already running: quit it first");
-    if (lockFileOccupied(lock.error())) logFatalf(kLockFileOccupied, lock.error());
-    // A file system that gives no lock at all: refusing would stop Vyx for
-    // a reason the person cannot mend.
-    logf("instance lock: %v — going on without it", lock.error());
+    logFatalf(kLockRefused, lock.error());
   }
+  // Refusing where the file system gives no lock at all would stop Vyx for a
+  // reason the person cannot mend.
+  if (lock->unavailable()) logf("instance lock: %v — going on without it", *lock->unavailable());
 
   std::shared_ptr<ExceptionStore> store;
   if (auto opened = NewExceptionStore(); opened.ok()) {
