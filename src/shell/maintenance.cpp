@@ -77,11 +77,21 @@ int runMaintenanceMode(const CommandLineOptions& options) {
   }
   ExceptionStoreOptions storeOptions;
   storeOptions.readOnly = !changes;
+  // The last save is the one Close makes on this thread after the saver has
+  // ended, so the value needs no lock.
+  Status lastSave;
+  storeOptions.onSaved = [&lastSave](const Status& saved) { lastSave = saved; };
   auto opened = NewExceptionStore(std::move(storeOptions));
   if (!opened.ok()) logFatalf("exceptions store: %v", opened.error());
   ExceptionStore& store = *opened.value();
-  writeStdout(runMaintenanceAction(store, options));
+  const std::string done = runMaintenanceAction(store, options);
   store.Close();
+  // A change is done only once it is on disk; the file still holds what it
+  // held before.
+  if (!lastSave.ok()) {
+    logFatalf("exceptions store: not saved, nothing changed: %v", lastSave.error());
+  }
+  writeStdout(done);
   return 0;
 }
 

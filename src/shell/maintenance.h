@@ -19,7 +19,8 @@ inline constexpr const char* kLockRefused = "instance lock: %v";
 // listing opens the store only to read and never saves (a file that does
 // not load is left as it is and fails the listing); a change is refused
 // (fatal) while Vyx runs on the same configuration directory or while
-// vyx.lock cannot be used. Returns the exit status.
+// vyx.lock cannot be used, and a change that could not be saved is fatal
+// with nothing printed as done. Returns the exit status.
 [[nodiscard]] int runMaintenanceMode(const CommandLineOptions& options);
 
 }  // namespace vyx

@@ -10,6 +10,7 @@
 
 #include "store/exception_store.h"
 #include "store/exceptions_file.h"
+#include "store/fs_util.h"
 #include "support/vyx_process.h"
 
 namespace vyx::testing {
@@ -76,6 +77,32 @@ TEST(ProgramMaintenance, ListForgetAndClearWorkOnTheConfigurationDirectory) {
   EXPECT_NE(readFile(dir.file("exceptions.json")).find("\"entries\": []"), std::string::npos);
   // Nothing but the store was touched.
   EXPECT_FALSE(std::filesystem::exists(dir.file("config.yaml")));
+}
+
+// A change that could not be saved was not made: nothing is printed as done,
+// the reason goes to standard error, and the file keeps every entry. What
+// stops the save here is a folder at exceptions.json.tmp, where every save
+// writes its new file first; a read-only folder would not stop root.
+TEST(ProgramMaintenance, AChangeThatCannotBeSavedIsNotReportedAsDone) {
+  const TempDir dir;
+  std::ofstream(dir.file("exceptions.json")) << kExceptions;
+  std::filesystem::create_directories(dir.file("exceptions.json.tmp/in the way"));
+  const Status blocked = writeFileAtomic(dir.file("exceptions.json"), "{}", 0600, 1024);
+  ASSERT_FALSE(blocked.ok());
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--forget", "привет"},
+        std::vector<std::string>{"--forget-app=com.apple.TextEdit"},
+        std::vector<std::string>{"--clear-exceptions"}}) {
+    SCOPED_TRACE(args.front());
+    const VyxRun run = maintain(dir, args);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    const std::vector<std::string> log = VyxProcess::messagesOf(run.err);
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back(),
+              "exceptions store: not saved, nothing changed: " + blocked.error().message());
+    EXPECT_EQ(readFile(dir.file("exceptions.json")), kExceptions);
+  }
 }
 
 TEST(ProgramMaintenance, ControlCharactersAreListedEscapedOnTheEntrysOneLine) {
