@@ -66,6 +66,10 @@ struct AppOps {
   // follows it a little later. Empty: frontmostApp stands in.
   std::function<std::string()> frontmostAppNow;
   std::function<bool()> trayEnabled;
+  // Whether what the program posts still reaches the applications: a person
+  // can take the permission away at any time, and the system then drops
+  // posts without a word. Empty: it does.
+  std::function<bool()> inputAccess;
   // The layout of the input source selected this very moment; other when
   // none the key tables know.
   std::function<KeyLayout()> keyLayout;
@@ -115,6 +119,12 @@ class App final {
   // When that happened in the middle of a word, the rest of it is left as
   // typed, since the word on screen is longer than what the tap saw of it.
   void keysWentByUnseen(bool midWord);
+  // The event tap left the event path because the permission went (or the
+  // worker found it gone before it posted): nothing queued or held until now
+  // may be typed. The queued corrections are dropped; held keys and clicks
+  // go to the application as they are while posting still works, and are
+  // otherwise dropped, counted and told in one log line. Any thread.
+  void inputPathLost();
 
   [[nodiscard]] bool enqueueReplacement(replacementJob job);
   [[nodiscard]] bool convertCurrentWord();
@@ -162,6 +172,16 @@ class App final {
   // it cannot tell, what is on screen is unknown and the context goes.
   void awaitTapCaughtUp();
 
+  // Input lost with the permission: whether posting works now; a job queued
+  // before the loss, dropped (its boundary typed as is when it can be); a
+  // held entry from before the loss, let go or dropped; the one log line of
+  // what was dropped. Worker thread, but for postingAllowed.
+  bool postingAllowed() const;
+  bool dropJobIfInputLost(const replacementJob& job);
+  [[nodiscard]] bool heldBeforeLoss(uint64_t seq) const;  // deferMu held
+  void releaseHeldAfterLoss(deferredInput in);
+  void reportLostInput();
+
   // Held input.
   std::pair<bool, bool> deferWhileBusy(uint16_t keycode, char32_t ch, int64_t flags,
                                        std::u16string_view text);
@@ -204,6 +224,12 @@ class App final {
   std::atomic<uint64_t> lastJobSeq{0};
   std::atomic<uint64_t> lastKeyJob{0};
   std::atomic<uint64_t> boundaryPassedJob{0};
+  // Jobs stamped and entries held up to these numbers came before the
+  // permission went: never typed as decided. The held one under deferMu.
+  std::atomic<uint64_t> lostJobsUpTo{0};
+  uint64_t lostHeldUpTo = 0;
+  // Keys and clicks dropped with the permission and not yet logged. Worker.
+  int64_t lostDropped = 0;
 
   std::mutex handleMu;
   std::mutex deferMu;

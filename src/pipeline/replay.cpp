@@ -100,29 +100,40 @@ void App::noteMouseDown() {
 void App::replayDeferred() {
   bool afterMouseDown = false;
   for (;;) {
+    // Posted without the permission, a held key would go nowhere.
+    if (!postingAllowed()) inputPathLost();
     deferredInput in;
     uint64_t awaitUpTo = 0;
+    bool lost = false;
     {
       const std::lock_guard lock(deferMu);
       const size_t waiting = jobs ? jobs->size() : 0;
       if (deferred.empty()) {
-        if (waiting == 0) {
+        // What was dropped is told before anyone can see the pipeline idle.
+        if (waiting == 0 && lostDropped == 0) {
           busy = false;
           busyNow.store(false, std::memory_order_release);
           if (ops.mouseGate) ops.mouseGate(false);
         }
-        return;
-      }
-      // A job queued by a replayed key goes first; the worker replays the
-      // rest after it.
-      if (waiting > 0) return;
-      if (deferred.front().seq > tapCaughtUpTo) {
-        awaitUpTo = lastHeldSeq;
+        if (waiting > 0 || lostDropped == 0) return;
       } else {
-        in = std::move(deferred.front());
-        deferred.pop_front();
+        // A job queued by a replayed key goes first; the worker replays the
+        // rest after it.
+        if (waiting > 0) return;
+        lost = heldBeforeLoss(deferred.front().seq);
+        if (!lost && deferred.front().seq > tapCaughtUpTo) {
+          awaitUpTo = lastHeldSeq;
+        } else {
+          in = std::move(deferred.front());
+          deferred.pop_front();
+        }
       }
     }
+    if (lost) {
+      releaseHeldAfterLoss(std::move(in));
+      continue;
+    }
+    reportLostInput();
     if (awaitUpTo != 0) {
       // The tap may yet learn that a key it held got through after all.
       awaitTapCaughtUp();
@@ -130,6 +141,7 @@ void App::replayDeferred() {
       tapCaughtUpTo = std::max(tapCaughtUpTo, awaitUpTo);
       continue;
     }
+    if (in.seq == 0) continue;  // nothing taken: only the report was due
     if (in.kind == deferredKindMouse) {
       if (isMousePress(in.mouse.eventType)) afterMouseDown = true;
       replayMouse(in.mouse.token, in.mouse.eventType);

@@ -72,6 +72,7 @@ void App::runReplacementJob(const replacementJob& job) {
   const std::lock_guard replaceLock(replaceMu);
   if (appChanged(job, frontmost())) return;
   const InjectingScope injectingScope;
+  if (dropJobIfInputLost(job)) return;
   // The key that queued the job, or one held after it, may have reached the
   // application after all: the system stops waiting for a slow tap. Its
   // notice of that comes only after the tap has seen the key, and must be
@@ -140,6 +141,7 @@ void App::runReplacementJob(const replacementJob& job) {
 
 void App::runSelectionJob(const replacementJob& job) {
   if (appChanged(job, frontmost())) return;
+  if (dropJobIfInputLost(job)) return;
   if (contextGen.load() != job.generation) {
     metricQueueDrops.fetch_add(1);
     vlog("skip_reason: %s", "stale-generation");

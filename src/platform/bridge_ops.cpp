@@ -1,5 +1,6 @@
 #include "platform/bridge_ops.h"
 
+#include "platform/event_tap.h"
 #include "platform/frontmost.h"
 #include "platform/input_source.h"
 #include "platform/pasteboard.h"
@@ -36,6 +37,7 @@ AppOps bridgeAppOps() {
   ops.frontmostApp = FrontmostAppID;
   ops.frontmostAppNow = FrontmostAppIDNow;
   ops.tapCaughtUp = tapCaughtUp;
+  ops.inputAccess = inputAccessHeld;
   ops.keyLayout = currentKeyLayout;
   ops.convertSel = [selection = bridgeSelectionOps()](Detector& detector, const std::string& app) {
     convertSelectedText(selection, detector, app);

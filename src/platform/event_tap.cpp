@@ -2,20 +2,17 @@
 
 #include <array>
 #include <chrono>
-#include <condition_variable>
 #include <memory>
 #include <mutex>
-#include <optional>
-#include <string>
 #include <string_view>
-#include <system_error>
-#include <thread>
+#include <utility>
 
 #include "os/accessibility.h"
 #include "pipeline/key_codes.h"
 #include "platform/accessibility.h"
 #include "platform/own_events.h"
 #include "platform/tap_callbacks.h"
+#include "platform/tap_thread.h"
 
 namespace vyx {
 
@@ -43,86 +40,16 @@ constexpr size_t kMaxKeyText = 20;
 // follows. Tap thread.
 std::atomic<bool> droppedKeyPassed{false};
 
-// Far beyond the microseconds the tap thread needs: only a thread that
-// cannot run at all is given up on.
-constexpr std::chrono::seconds kTapStartTimeout{2};
+// The system disabled the tap when the program no longer had the trust to
+// take it back: it stays off until the hook is stopped and started again.
+std::atomic<bool> tapLeftOff{false};
 
-// The one report of a starting tap thread to startHook: it serves the tap,
-// or why it cannot. startHook may stop waiting first; the thread then ends
-// instead of serving a tap nobody counts as running.
-//
-// Threads: report on the tap thread, await on startHook's; mu_ guards all.
-class TapStart final {
- public:
-  // Returns false when startHook gave up waiting: the tap must not be served.
-  bool report(std::optional<std::string> failure) {
-    const std::lock_guard lock(mu_);
-    if (state_ == State::abandoned) return false;
-    state_ = failure ? State::failed : State::serving;
-    failure_ = std::move(failure).value_or("");
-    cv_.notify_all();
-    return state_ == State::serving;
-  }
+// How long stopHook waits for the tap thread to give the tap back.
+constexpr std::chrono::seconds kTapStopTimeout{2};
 
-  [[nodiscard]] Status await() {
-    std::unique_lock lock(mu_);
-    if (!cv_.wait_for(lock, kTapStartTimeout, [&] { return state_ != State::pending; })) {
-      state_ = State::abandoned;
-      return Error("event tap thread did not start");
-    }
-    if (state_ == State::failed) return Error(failure_);
-    return {};
-  }
-
- private:
-  enum class State : uint8_t { pending, serving, failed, abandoned };
-  std::mutex mu_;
-  std::condition_variable cv_;
-  State state_ = State::pending;
-  std::string failure_;
-};
-
-// Nothing may reach a tap whose thread will not serve it.
-void discardTap(os::EventTap* tap, os::RunLoopSource* source) {
-  os::eventTapEnable(tap, false);
-  os::release(source);
-  os::release(tap);
-}
-
-std::optional<std::string> attachTap(os::RunLoop* loop, os::EventTap* tap,
-                                     os::RunLoopSource* source) {
-  os::runLoopAddSource(loop, source, os::kRunLoopCommonModes);
-  if (!os::runLoopContainsSource(loop, source, os::kRunLoopCommonModes)) {
-    return "failed to add event tap to its run loop";
-  }
-  os::eventTapEnable(tap, true);
-  if (!os::eventTapIsEnabled(tap)) return "failed to enable event tap";
-  return std::nullopt;
-}
-
-// A run loop belongs to its thread, so this thread serves the tap for the
-// rest of the process. Nothing stops it in the running program; on the
-// simulated desktop the loop returns when the desktop goes, and the thread
-// ends without touching the tap or the source again. A thread that cannot
-// serve gives the tap back before it reports, so that nothing of it is left
-// once startHook has returned.
-void runTapThread(os::EventTap* tap, os::RunLoopSource* source,
-                  const std::shared_ptr<TapStart>& start) {
-  os::threadSetUserInteractive();
-  std::optional<std::string> failure = attachTap(os::runLoopGetCurrent(), tap, source);
-  if (failure) {
-    discardTap(tap, source);
-    (void)start->report(std::move(failure));
-    return;
-  }
-  if (!start->report(std::nullopt)) {
-    discardTap(tap, source);
-    return;
-  }
-  noteTapServing(true);
-  os::runLoopRun();
-  noteTapServing(false);
-}
+// The thread that serves the running tap; null while none runs.
+std::mutex servingMu;
+std::shared_ptr<TapThread> servingThread;  // guarded by servingMu
 
 bool isMouseType(os::EventType type) {
   switch (type) {
@@ -236,27 +163,58 @@ Status startHook() {
     os::release(tap);
     return Error("failed to create event tap run loop source");
   }
-  auto start = std::make_shared<TapStart>();
-  try {
-    std::thread(runTapThread, tap, source, start).detach();
-  } catch (const std::system_error& e) {
+  tapLeftOff.store(false);
+  Result<std::shared_ptr<TapThread>> thread = TapThread::start(tap, source);
+  if (!thread.ok()) {
     activeEventTap.store(nullptr);
-    discardTap(tap, source);
-    return Error(std::string("failed to start event tap thread: ") + e.what());
+    return thread.error();
   }
-  Status served = start->await();
-  if (!served.ok()) activeEventTap.store(nullptr);
-  return served;
+  const std::lock_guard lock(servingMu);
+  servingThread = std::move(thread).value();
+  return {};
+}
+
+void stopHook() {
+  std::shared_ptr<TapThread> thread;
+  {
+    const std::lock_guard lock(servingMu);
+    thread = std::move(servingThread);
+  }
+  // The callback re-enables only the tap it finds here.
+  activeEventTap.store(nullptr);
+  if (thread) thread->stop(kTapStopTimeout);
+}
+
+bool inputAccessHeld() {
+  return checkAccessibility() && os::preflightPostEventAccess();
+}
+
+Status checkHookHealth() {
+  if (!checkAccessibility()) return Error("the Accessibility permission was taken away");
+  if (!os::preflightPostEventAccess()) return Error("sending keystrokes is no longer allowed");
+  // The access came back after the callback found it gone.
+  if (tapLeftOff.load()) return Error("the system disabled the event tap without the permission");
+  return {};
 }
 
 os::Event* eventTapCallback(void* /*proxy*/, os::EventType type, os::Event* event, void* userInfo) {
   if (type == os::kEventTapDisabledByTimeout || type == os::kEventTapDisabledByUserInput) {
     os::EventTap* tap =
         userInfo != nullptr ? static_cast<os::EventTap*>(userInfo) : activeEventTap.load();
-    if (tap != nullptr) os::eventTapEnable(tap, true);
+    // Enabled again without the trust, an active tap would hold up every
+    // key and click of the session once more.
+    bool reenabled = false;
+    if (tap != nullptr) {
+      reenabled = inputAccessHeld();
+      if (reenabled) {
+        os::eventTapEnable(tap, true);
+      } else {
+        tapLeftOff.store(true);
+      }
+    }
     const bool keyPassed = droppedKeyPassed.exchange(false);
     goTapDisabled(type == os::kEventTapDisabledByTimeout ? 1 : 2,
-                  keyPassed && type == os::kEventTapDisabledByTimeout);
+                  keyPassed && type == os::kEventTapDisabledByTimeout, reenabled);
     // Only now: a worker waiting for a post that got by unseen goes on
     // knowing what got through.
     forgetUnseenOwnEvents();

@@ -3,12 +3,14 @@
 // and (while the mouse gate is on) pointer move of the user before any
 // application does, and hands each to the pipeline on the tap's own thread.
 //
-// Threads: startHook runs on whichever thread ensureKeyboardHook runs on, at
-// most once with success. eventTapCallback runs on the tap thread, one event
-// at a time, for the rest of the process. activeEventTap is written when
-// startHook makes the tap, before the tap thread starts, and read by the
-// callback; mouseGateFlag is stored by the tap thread and the worker and
-// loaded by the callback; both are atomics and no lock is taken.
+// Threads: startHook and stopHook run on whichever thread the hook control
+// runs them on, never two at a time, and alternate: at most one tap runs.
+// eventTapCallback runs on the tap thread, one event at a time, until the
+// tap is stopped. activeEventTap is written when startHook makes the tap,
+// before the tap thread starts, and cleared by stopHook; the callback reads
+// it. mouseGateFlag is stored by the tap thread and the worker and loaded by
+// the callback. Both are atomics; the serving thread's handle has a mutex of
+// its own, held while nothing else is locked.
 #pragma once
 
 #include <atomic>
@@ -39,7 +41,8 @@ inline constexpr os::EventMask kEventTapMask = [] {
   return mask;
 }();
 
-// The tap startHook made; null before, and after a refused creation.
+// The tap startHook made; null before, after a refused creation and once
+// stopped.
 extern std::atomic<os::EventTap*> activeEventTap;
 // 1 while pointer moves go to the pipeline (a correction is queued or held
 // input waits); 0, the start value, while they pass untouched.
@@ -51,6 +54,21 @@ extern std::atomic<int32_t> mouseGateFlag;
 // names which), when the system refuses a tap, and when the thread cannot serve it (the tap is then
 // given back, so a later start begins afresh).
 [[nodiscard]] Status startHook();
+
+// Takes the running tap out of the event path at once (events held up at it
+// go on to the applications), has its thread give it back and end, and
+// returns; a later startHook begins afresh. Nothing when no tap runs.
+void stopHook();
+
+// Whether the system lets the process both watch and post input events: the
+// Accessibility trust and the posting permission. Neither prompts; both are
+// cheap enough to ask every few hundred milliseconds. A person can take
+// either away while the tap runs, and the system says nothing of it.
+[[nodiscard]] bool inputAccessHeld();
+// None while the running tap may stay in the event path: the access is
+// held, and the system has not disabled the tap at a moment the callback
+// could not take it back. Otherwise why it must go.
+[[nodiscard]] Status checkHookHealth();
 
 // The tap's callback: returns the event to let it pass, null to drop it.
 os::Event* eventTapCallback(void* proxy, os::EventType type, os::Event* event, void* userInfo);

@@ -10,9 +10,12 @@ namespace vyx {
 
 namespace {
 
-void recordTapDisabled(int64_t reason, bool keyPassed) {
-  const uint64_t total = metricTapTimeouts.fetch_add(1) + 1;
-  logf("event tap re-enabled (%s), total=%d", reason == 1 ? "timeout" : "user input", total);
+void recordTapDisabled(int64_t reason, bool keyPassed, bool reenabled) {
+  // A tap left off is no re-enable: the hook's stop says what happened.
+  if (reenabled) {
+    const uint64_t total = metricTapTimeouts.fetch_add(1) + 1;
+    logf("event tap re-enabled (%s), total=%d", reason == 1 ? "timeout" : "user input", total);
+  }
   if (App* app = getTrayApp()) {
     if (keyPassed) app->lastKeyReachedApplication();
     app->keysWentByUnseen(!app->buffer().CurrentWord().empty());
@@ -63,9 +66,9 @@ int32_t goMouseEvent(uint64_t token, int64_t type) noexcept {
   }
 }
 
-void goTapDisabled(int64_t reason, bool keyPassed) noexcept {
+void goTapDisabled(int64_t reason, bool keyPassed, bool reenabled) noexcept {
   try {
-    recordTapDisabled(reason, keyPassed);
+    recordTapDisabled(reason, keyPassed, reenabled);
   } catch (...) {
     logPanic("goTapDisabled", false);
   }

@@ -24,10 +24,11 @@ namespace vyx {
 // post it again and free it, and the event itself is dropped. 0: the copy
 // is still the caller's to free, and the event passes.
 [[nodiscard]] int32_t goMouseEvent(uint64_t token, int64_t type) noexcept;
-// The system disabled the tap and the callback enabled it again: reason 1
-// for a slow callback, 2 for user input. keyPassed: the key down the tap
-// was swallowing when it was disabled reached the application after all.
-void goTapDisabled(int64_t reason, bool keyPassed) noexcept;
+// The system disabled the tap, for a slow callback (reason 1) or user input
+// (2), and the callback enabled it again (reenabled) or, without the access
+// to, left it off for the hook control to stop. keyPassed: the key down the
+// tap was swallowing when it was disabled reached the application after all.
+void goTapDisabled(int64_t reason, bool keyPassed, bool reenabled) noexcept;
 
 // The App's mouseGate operation.
 void setMouseGateState(bool on);

@@ -50,7 +50,60 @@ Status KeyboardHookControl::ensure() {
   started_.store(1);
   reportTray(1);
   env_.showOnboardingReady();
+  startHealthWatch();
   return {};
+}
+
+KeyboardHookControl::~KeyboardHookControl() {
+  {
+    const std::lock_guard lock(healthMu_);
+    healthStop_ = true;
+  }
+  healthCv_.notify_all();
+  if (healthWatch_.joinable()) healthWatch_.join();
+}
+
+void KeyboardHookControl::startHealthWatch() {
+  if (!env_.checkHookHealth) return;
+  // The last watch ended when it stopped its hook, or is about to: it takes
+  // no lock after that.
+  if (healthWatch_.joinable()) healthWatch_.join();
+  healthWatch_ = std::thread([this] { watchHealth(); });
+}
+
+bool KeyboardHookControl::pauseHealthWatch() {
+  std::unique_lock lock(healthMu_);
+  return healthCv_.wait_for(lock, kHookHealthInterval, [&] { return healthStop_; });
+}
+
+// Runs as long as its hook: nothing else could take the tap out of the
+// event path in time, so a failure inside is logged and the watch goes on.
+void KeyboardHookControl::watchHealth() {
+  bool panicked = false;
+  while (!pauseHealthWatch()) {
+    try {
+      const Status health = env_.checkHookHealth();
+      if (health.ok()) continue;
+      loseHook(health.error());
+      return;
+    } catch (...) {
+      if (!panicked) logPanic("permission watch", false);
+      panicked = true;
+    }
+  }
+}
+
+void KeyboardHookControl::loseHook(const Error& why) {
+  {
+    const std::lock_guard lock(mu_);
+    if (started_.load() == 0) return;
+    if (env_.stopHook) env_.stopHook();
+    started_.store(0);
+    reportTray(0);
+    logf("Keyboard hook stopped: %v — Vyx waiting for Accessibility permission", why);
+    if (env_.hookLost) env_.hookLost();
+  }
+  if (env_.waitForAccessibility) env_.waitForAccessibility();
 }
 
 void KeyboardHookControl::reportTray(int hookActive) const {

@@ -224,7 +224,7 @@ TEST(EventTap, CreationNeedsTrustAndTheTapStartsDisabled) {
 }
 
 TEST(EventTap, ProgramEventsAreCopiedPostedAndCountedUntilReleased) {
-  Desktop desktop;
+  Desktop desktop(trustedOptions());  // an untrusted process's posts go nowhere
   Event* made = eventCreateKeyboardEvent(nullptr, key::kBackspace, true);
   EXPECT_EQ(eventText(made), u"\b");  // the layout's text until replaced
   eventKeyboardSetUnicodeString(made, 25, u"abcdefghijklmnopqrstuvwxyz");

@@ -29,6 +29,7 @@
 #include "platform/frontmost.h"
 #include "platform/tap_callbacks.h"
 #include "store/config.h"
+#include "support/eventually.h"
 
 namespace vyx::testing {
 
@@ -54,18 +55,6 @@ inline std::vector<PasteboardTypes> contents(const std::vector<sim::PasteboardIt
   out.reserve(items.size());
   for (const auto& item : items) out.push_back(item.types);
   return out;
-}
-
-// Waits (at most 10 s) until pred holds: for what another thread does
-// without an event of its own to wait for.
-template <class Pred>
-[[nodiscard]] bool eventually(Pred&& pred) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (!pred()) {
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
 }
 
 // Keys as fast as the window server takes them.

@@ -68,7 +68,7 @@ TEST(SyntheticInput, EachOperationPostsOneMarkedPress) {
       {[] { postKeyEvent(key::kForwardDelete, 0x7F, 0, {}); },
        {key::kForwardDelete, own(key::kForwardDelete), 0}},
   };
-  Desktop desktop;
+  Desktop desktop({.trusted = true});  // posts of a process without it go nowhere
   for (const auto& [post, press] : cases) {
     const size_t before = desktop.programPosts().size();
     post();
@@ -126,7 +126,7 @@ TEST(SyntheticInput, ReplaceTextErasesTypesSwitchesAndPausesInOrder) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.otherAppAfter);
-    Desktop desktop;
+    Desktop desktop({.trusted = true});
     testing::LogCapture log;
     std::vector<int> pauses;
     const auto switchApps = [&] {

@@ -302,6 +302,62 @@ TEST(EventTap, AKeyOfACorrectionStillOnItsWayAtASwitchIsDropped) {
   EXPECT_EQ(rig.text(), "да");
 }
 
+// The person takes the permission away while the system has the tap off
+// for a slow callback: taken back without it, the tap would hold up the
+// whole session again. It stays off, the key goes on, and the tap is told
+// unfit to run until it has been stopped and started afresh.
+TEST(EventTap, ATapTheSystemDisabledIsNotTakenBackWithoutThePermission) {
+  BridgeRig rig;
+  LogCapture log;
+  rig.desktop.setTapTimeout(std::chrono::milliseconds(50));
+  rig.desktop.setTrusted(false);
+  rig.desktop.typeAsPerson("a", kQuick);  // held up at the tap until the system gives up
+  ASSERT_TRUE(eventually([&] { return rig.text() == "a"; }));
+  ASSERT_TRUE(rig.idle());
+  EXPECT_FALSE(rig.desktop.taps().at(0).enabled);
+  EXPECT_FALSE(log.contains("re-enabled")) << log.text();
+  EXPECT_FALSE(checkHookHealth().ok());
+
+  rig.desktop.setTrusted(true);
+  EXPECT_FALSE(checkHookHealth().ok());  // still off: only a new start brings it back
+  stopHook();
+  EXPECT_TRUE(rig.desktop.taps().empty());
+  ASSERT_TRUE(startHook().ok());
+  EXPECT_TRUE(checkHookHealth().ok());
+  rig.desktop.setField(kTextEdit, {});
+  rig.desktop.typeAsPerson("привет ", kQuick);
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.text(), "привет ");
+}
+
+// The permission goes while a correction is being typed and a key waits
+// behind it. What the program posts from then on goes nowhere: the held key
+// is not posted into nothing but dropped, counted and told once, and what
+// the person types after the tap left the path reaches TextEdit as typed.
+TEST(EventTap, ThePermissionGoneMidCorrectionDropsTheHeldKeyAndTellsIt) {
+  TypingGate gate;
+  BridgeRig rig(trustedDesktop(), gate.wrap(bridgeAppOps()));
+  LogCapture log;
+  metricQueueDrops.store(0);
+  rig.watchBusy(false);
+  rig.desktop.typeAsPerson("ghbdtn k", kQuick);
+  ASSERT_TRUE(gate.waitEntered());
+  ASSERT_TRUE(rig.idle());  // k is held
+  rig.desktop.setTrusted(false);
+  stopHook();  // as the hook control does within its next look
+  rig.app->inputPathLost();
+  rig.desktop.typeAsPerson(" ok", kQuick);
+  ASSERT_TRUE(eventually([&] { return rig.text() == "ghbdtn ok"; })) << rig.text();
+  gate.letGo();
+  ASSERT_TRUE(eventually([&] { return !rig.app->isBusy(); }));
+  ASSERT_TRUE(rig.idle());
+  EXPECT_EQ(rig.text(), "ghbdtn ok");
+  EXPECT_EQ(metricQueueDrops.load(), 1u);
+  EXPECT_EQ(log.messages(),
+            std::vector<std::string>{"Held input dropped without the permission to type it: 1"});
+  rig.desktop.setTrusted(true);
+}
+
 TEST(EventTap, AFailingKeyHandlerIsLoggedWithItsStackAndTheKeyPasses) {
   const std::vector<std::pair<std::function<void()>, std::string>> cases = {
       {[] { throw std::runtime_error("handler broke"); }, "PANIC in goKeyCallback: handler broke"},

@@ -11,11 +11,13 @@
 #include <utility>
 #include <vector>
 
+#include "support/eventually.h"
 #include "support/log_capture.h"
 
 namespace vyx {
 namespace {
 
+using testing::eventually;
 using testing::LogCapture;
 
 // The watcher's pause, driven by the test: each sleep waits until the test
@@ -74,6 +76,10 @@ class HookRig final {
   std::atomic<int> maxOverlap{0};
   std::atomic<int> readyShown{0};
   std::atomic<bool> failCheck{false};
+  std::atomic<bool> healthy{true};
+  std::atomic<int> stops{0};
+  std::atomic<int> lost{0};
+  std::atomic<int> watchersStarted{0};
   SteppedSleep sleeper;
   KeyboardHookControl control;
 
@@ -94,6 +100,13 @@ class HookRig final {
             },
         .showOnboardingReady = [this] { ++readyShown; },
         .sleep = [this](std::chrono::nanoseconds d) { sleeper.sleep(d); },
+        .checkHookHealth = [this]() -> Status {
+          if (healthy.load()) return {};
+          return Error("the Accessibility permission was taken away");
+        },
+        .stopHook = [this] { ++stops; },
+        .hookLost = [this] { ++lost; },
+        .waitForAccessibility = [this] { ++watchersStarted; },
     };
   }
 
@@ -210,6 +223,31 @@ TEST(HookControl, AFailureInsideTheWatcherEndsItWithOneLine) {
   // The menu can still start the hook.
   rig.failCheck = false;
   EXPECT_TRUE(rig.control.ensure().ok());
+}
+
+// Taken away while the hook runs, the permission takes the hook out at the
+// next look: stopped, reported as waiting, the pipeline told, one line, and
+// the Accessibility watcher going again. The start it makes watches anew.
+TEST(HookControl, APermissionTakenAwayStopsTheHookAndItsNextStartIsWatchedAgain) {
+  const LogCapture log;
+  HookRig rig;
+  ASSERT_TRUE(rig.control.ensure().ok());
+  rig.healthy = false;
+  ASSERT_TRUE(eventually([&] { return rig.watchersStarted.load() == 1; }));
+  EXPECT_EQ(rig.started.load(), 0);
+  EXPECT_EQ(rig.stops.load(), 1);
+  EXPECT_EQ(rig.lost.load(), 1);
+  EXPECT_EQ(rig.trayReports(), (std::vector<std::pair<int, int>>{{1, 1}, {1, 0}}));
+  EXPECT_EQ(log.messages(), std::vector<std::string>{
+                                "Keyboard hook stopped: the Accessibility permission was taken "
+                                "away — Vyx waiting for Accessibility permission"});
+
+  rig.healthy = true;
+  ASSERT_TRUE(rig.control.ensure().ok());
+  EXPECT_EQ(rig.startCalls.load(), 2);
+  rig.healthy = false;
+  ASSERT_TRUE(eventually([&] { return rig.watchersStarted.load() == 2; }));
+  EXPECT_EQ(rig.stops.load(), 2);
 }
 
 }  // namespace

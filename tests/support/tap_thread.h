@@ -10,23 +10,14 @@
 
 #include "os/event_tap.h"
 #include "os/events.h"
+#include "support/eventually.h"
 
 namespace vyx::os::testing {
 
 // Every type the program's tap asks for, and the scroll wheel left out.
 inline constexpr EventMask kKeyAndMouseMask = 0x0E001CFE;
 
-// Polls until pred holds; false after ten seconds (a failure, never a
-// measurement).
-template <class Pred>
-[[nodiscard]] bool eventually(Pred&& pred) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (!pred()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
+using vyx::testing::eventually;
 
 // The text of a key event, as the program's callback reads it.
 [[nodiscard]] inline std::u16string eventText(Event* event) {

@@ -8,6 +8,7 @@ namespace vyx::os::sim {
 void Desktop::setTrusted(bool trusted) {
   const std::lock_guard lock(impl_->core.mu);
   impl_->core.system.trusted = trusted;
+  impl_->core.server.answers.notify_all();
 }
 
 bool Desktop::trusted() const {

@@ -321,6 +321,9 @@ class Desktop final {
   [[nodiscard]] int64_t liveInputSourceObjects() const;
 
   // ---- Accessibility ----
+  // Taken away while the program runs, as in System Settings: its posts go
+  // nowhere, and an enabled active tap of its holds up every event of the
+  // session until it is disabled or released (or the tap time-out passes).
   void setTrusted(bool trusted);
   // A Mac may trust the program and still refuse it the keyboard (taps made
   // from then on lose their key-down and key-up bits, and one left with

@@ -65,6 +65,7 @@ void release(EventTap* tap) {
   tap->released = true;
   tap->enabled = false;
   std::erase(core->server.taps, tap);
+  core->server.answers.notify_all();
 }
 
 void eventTapEnable(EventTap* tap, bool enable) {
@@ -72,6 +73,7 @@ void eventTapEnable(EventTap* tap, bool enable) {
   if (tap == nullptr || core == nullptr) return;
   const std::lock_guard lock(core->mu);
   if (!requireTapLocked(*core, tap)->released) tap->enabled = enable;
+  core->server.answers.notify_all();
 }
 
 bool eventTapIsEnabled(EventTap* tap) {

@@ -178,8 +178,9 @@ void eventPost(EventTapLocation /*location*/, Event* event) {
   if (event == nullptr || core == nullptr) return;
   const std::lock_guard lock(core->mu);
   core->events.requireLive(event);
-  // A refused post is dropped without a word, as a Mac drops it.
-  if (!core->system.access.post) return;
+  // A refused post is dropped without a word, as a Mac drops it; a process
+  // without the Accessibility trust may not post at all.
+  if (!core->system.trusted || !core->system.access.post) return;
   sim::EventData data = sim::readEvent(event);
   data.posted = std::chrono::steady_clock::now();
   core->events.programPosts.push_back(sim::arrivalOf(data));

@@ -32,6 +32,12 @@ void dropAnswerLocked(CoreState& core, const TapJob& job, Event* answer) {
   core.events.release(answer);
 }
 
+void disableForTimeoutLocked(CoreState& core, EventTap* tap) {
+  tap->enabled = false;
+  ++tap->timeouts;
+  noticeLocked(core, tap, kEventTapDisabledByTimeout);
+}
+
 void timeOutLocked(CoreState& core, EventTap* tap, const std::shared_ptr<TapJob>& job) {
   job->abandoned = true;
   // A job that its thread has not started is withdrawn: the callback never
@@ -41,9 +47,25 @@ void timeOutLocked(CoreState& core, EventTap* tap, const std::shared_ptr<TapJob>
     tap->jobs.erase(it);
     core.events.release(job->event);
   }
-  tap->enabled = false;
-  ++tap->timeouts;
-  noticeLocked(core, tap, kEventTapDisabledByTimeout);
+  disableForTimeoutLocked(core, tap);
+}
+
+// An active tap of a process the system no longer trusts stays at the head
+// of the event path and passes nothing on: the event waits there until the
+// tap is disabled or released, the trust comes back, or the system gives up
+// on the tap as on a slow callback. Returns whether the tap is offered the
+// event after all.
+bool holdUpAtUntrustedTapLocked(CoreState& core, EventTap* tap, EventType type,
+                                std::unique_lock<std::mutex>& lock) {
+  WindowServer& ws = core.server;
+  if (tap->listenOnly || core.system.trusted) return true;
+  const auto deadline = std::chrono::steady_clock::now() + ws.tapTimeout;
+  ws.answers.wait_until(lock, deadline,
+                        [&] { return ws.stopping || !wants(tap, type) || core.system.trusted; });
+  if (ws.stopping || !wants(tap, type)) return false;
+  if (core.system.trusted) return true;
+  disableForTimeoutLocked(core, tap);
+  return false;
 }
 
 void keepPostTime(const Event* from, Event* to) {
@@ -64,6 +86,10 @@ Event* passTapsLocked(CoreState& core, Event* event, std::unique_lock<std::mutex
   const std::vector<EventTap*> taps = ws.taps;  // a tap made meanwhile sees the next event
   for (EventTap* tap : taps) {
     if (!wants(tap, typeOf(event))) continue;
+    if (!holdUpAtUntrustedTapLocked(core, tap, typeOf(event), lock)) {
+      if (ws.stopping) return event;
+      continue;
+    }
     ++tap->eventsSeen;
     EventStore::retain(event);
     auto job = offerLocked(core, tap, event, typeOf(event), false);

@@ -3,6 +3,10 @@
 // taps in tap order and then hands it to the frontmost application, and
 // the run loops on which the taps' callbacks run.
 //
+// An active tap of a process that is not trusted holds every event up until
+// it is disabled or released (a Mac's session freezes so): the window
+// server gives up on it after the tap time-out, as on a slow callback.
+//
 // An event goes to a tap as a job on the tap's queue; the run loop that
 // holds the tap's source runs it on its own thread while the window server
 // waits for the answer. An answer that does not come within the tap
@@ -93,8 +97,10 @@ struct WindowServer {
 
   std::condition_variable work;      // the window server thread waits for events
   std::condition_variable loopWork;  // run loops wait for jobs
-  std::condition_variable answers;   // the window server waits for a callback
-  std::condition_variable exits;     // shutdown waits for the run loops to empty
+  // The window server waits for a callback, or for an untrusted tap to leave
+  // the path: told of answers, trust and taps disabled or released.
+  std::condition_variable answers;
+  std::condition_variable exits;  // shutdown waits for the run loops to empty
   std::thread thread;
 };
 

@@ -170,6 +170,10 @@ int runProgram(Platform& platform) {
       .updateTrayState = ui::updateTrayState,
       .showOnboardingReady = ui::showOnboardingReady,
       .sleep = [](std::chrono::nanoseconds d) { std::this_thread::sleep_for(d); },
+      .checkHookHealth = checkHookHealth,
+      .stopHook = stopHook,
+      .hookLost = [appPtr = app.get()] { appPtr->inputPathLost(); },
+      .waitForAccessibility = waitForAccessibility,
   });
   ui::setTrayHandlers(trayHandlers());
   ui::ensureApp();
