@@ -69,6 +69,8 @@ void runLoopRun();
 // for (a tap's thread: every key waits for its callback), so that the system
 // neither delays nor coalesces its wake-ups.
 void threadSetUserInteractive();
+// Makes the loop's runLoopRun return; any thread. A loop not running yet
+// may not hear it: ask again until its thread says it left.
 void runLoopStop(RunLoop* loop);
 
 }  // namespace vyx::os

@@ -129,8 +129,14 @@ void threadSetUserInteractive() {
   (void)pthread_set_qos_class_self_np(QOS_CLASS_USER_INTERACTIVE, 0);
 }
 
+// Carried out on the loop's own thread, the one place a stop is sure to
+// reach the activation it means; the wake-up makes a sleeping loop take it.
 void runLoopStop(RunLoop* loop) {
-  CFRunLoopStop(cf(loop));
+  CFRunLoopRef target = cf(loop);
+  CFRunLoopPerformBlock(target, kCFRunLoopCommonModes, ^{
+    CFRunLoopStop(CFRunLoopGetCurrent());
+  });
+  CFRunLoopWakeUp(target);
 }
 
 }  // namespace vyx::os
