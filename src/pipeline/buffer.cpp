@@ -24,6 +24,13 @@ bool startsOption(std::u32string_view chars) {
   return std::all_of(chars.begin(), chars.end(), [](char32_t c) { return c == U'-'; });
 }
 
+// A bracket or quotation mark typed as the first key of a word ("[" is the
+// key of х, and a quotation mark the key of Э): before a capital's key it
+// opened the text that the capital begins ("[<jkmijq" is [Большой).
+bool opensBeforeCapital(char32_t c) {
+  return c == U'[' || c == U'"';
+}
+
 void logSpecialChar(char32_t r) {
   std::array<char, 16> hex{};
   std::snprintf(hex.data(), hex.size(), "%04X", static_cast<unsigned>(r));
@@ -52,27 +59,43 @@ bool Buffer::AddCapitalLetterKey(char32_t r) {
   if (verboseOn()) logSpecialChar(r);
   {
     const std::lock_guard lock(mu);
-    if (chars.empty() && !afterMark) {
-      chars.push_back(r);
-      return false;
+    if (lead != Lead::mark) {
+      if (chars.empty()) {
+        chars.push_back(r);
+        return false;
+      }
+      // The opening mark stays on screen before the word; the word that a
+      // fix replaces begins after it.
+      if (chars.size() == 1 && opensBeforeCapital(chars.front())) {
+        chars.front() = r;
+        lead = Lead::opening;
+        return false;
+      }
     }
   }
   return append(r);
+}
+
+bool Buffer::endsWordLocked(char32_t r) const {
+  // A hyphen after white space begins a command-line option ("-rf",
+  // "--save"), which stays one word, so that it is judged, and left, whole.
+  if (r == U'-') return chars.empty() ? lead != Lead::space : !startsOption(chars);
+  return isWordBoundary(r);
 }
 
 bool Buffer::append(char32_t r) {
   std::string word;
   {
     const std::lock_guard lock(mu);
-    // A hyphen after white space begins a command-line option ("-rf",
-    // "--save"), which stays one word, so that it is judged, and left, whole.
-    const bool optionDash = r == U'-' && (chars.empty() ? !afterMark : startsOption(chars));
-    if (!isWordBoundary(r) || optionDash) {
+    if (!endsWordLocked(r)) {
       chars.push_back(r);
-      afterMark = false;
       return false;
     }
-    afterMark = !isWhiteSpace(r);
+    if (isWhiteSpace(r)) {
+      lead = Lead::space;
+    } else {
+      lead = isOpeningPunct(r) ? Lead::opening : Lead::mark;
+    }
     if (chars.empty()) return false;
     if (sentenceEndPunct.contains(r)) chars.push_back(r);
     word = encodeUtf8(chars);
@@ -85,14 +108,19 @@ bool Buffer::append(char32_t r) {
 
 void Buffer::Backspace() {
   const std::lock_guard lock(mu);
-  if (!chars.empty()) chars.pop_back();
-  afterMark = false;
+  // Erasing within the word keeps what came before it; erasing before the
+  // word leaves that unknown, as a fresh start.
+  if (chars.empty()) {
+    lead = Lead::space;
+  } else {
+    chars.pop_back();
+  }
 }
 
 void Buffer::Clear() {
   const std::lock_guard lock(mu);
   chars.clear();
-  afterMark = false;
+  lead = Lead::space;
 }
 
 std::string Buffer::CurrentWord() const {
@@ -104,7 +132,7 @@ std::string Buffer::FlushWord() {
   const std::lock_guard lock(mu);
   std::string word = encodeUtf8(chars);
   chars.clear();
-  afterMark = false;
+  lead = Lead::space;
   return word;
 }
 

@@ -3,12 +3,12 @@
 // Threads: Add, Backspace and FlushWord run inside the App's key handling (the
 // event-tap thread, or the worker while it replays held keys); Clear and
 // CurrentWord may come from any thread, Clear also from the main thread
-// through a context invalidation. `mu` guards `chars` and `afterMark` and
-// nothing else; it is a leaf lock. `onWord` is fixed at construction and
-// called only after `mu` has been released, so the callback may use the
-// buffer again.
+// through a context invalidation. `mu` guards `chars` and `lead` and nothing
+// else; it is a leaf lock. `onWord` is fixed at construction and called only
+// after `mu` has been released, so the callback may use the buffer again.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -36,9 +36,10 @@ class Buffer final {
   // finished or there is no callback.
   [[nodiscard]] bool Add(char32_t r);
   // The key of a Russian capital typed on QWERTY, showing its mark (" for Э):
-  // where a word begins after white space (or nothing), it begins the word,
-  // whose reading later tells whether it was the capital; anywhere else,
-  // right after another mark too ("><", "=\""), it is Add.
+  // where a word begins after white space, nothing or an opening bracket or
+  // quote ("(", "«", and "[" or "\"" that began the word), it begins the
+  // word, whose reading later tells whether it was the capital; anywhere
+  // else, right after another mark too ("><", "=\""), it is Add.
   [[nodiscard]] bool AddCapitalLetterKey(char32_t r);
   void Backspace();
   void Clear();
@@ -46,13 +47,18 @@ class Buffer final {
   [[nodiscard]] std::string FlushWord();
 
  private:
+  // What came right before the word being typed (right before now while it
+  // is empty).
+  enum class Lead : uint8_t { space, opening, mark };
+
   // Add without its log line.
   bool append(char32_t r);
+  [[nodiscard]] bool endsWordLocked(char32_t r) const;
 
   mutable std::mutex mu;
   std::u32string chars;
-  // The last key added ended a word without being white space: a mark.
-  bool afterMark = false;
+  // White space and nothing (a fresh context) count alike.
+  Lead lead = Lead::space;
   const OnWord onWord;
 };
 

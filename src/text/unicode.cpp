@@ -34,6 +34,10 @@ bool isWhiteSpace(char32_t c) {
 bool isPunct(char32_t c) {
   return u_ispunct(static_cast<UChar32>(c)) != 0;
 }
+bool isOpeningPunct(char32_t c) {
+  const int8_t type = u_charType(static_cast<UChar32>(c));
+  return type == U_START_PUNCTUATION || type == U_INITIAL_PUNCTUATION;
+}
 bool isUpper(char32_t c) {
   return u_isupper(static_cast<UChar32>(c)) != 0;
 }

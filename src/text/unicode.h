@@ -1,5 +1,6 @@
 // The Unicode properties the program needs, from ICU (Unicode 15.0 here):
-// Script, general categories L, Nd and P, White_Space, simple lower-casing.
+// Script, general categories L, Nd, P, Ps and Pi, White_Space, simple
+// lower-casing.
 #pragma once
 
 #include <string>
@@ -13,6 +14,8 @@ namespace vyx {
 [[nodiscard]] bool isDigit(char32_t c);       // general category Nd
 [[nodiscard]] bool isWhiteSpace(char32_t c);  // White_Space property
 [[nodiscard]] bool isPunct(char32_t c);       // general category P
+// General categories Ps and Pi: an opening bracket or quotation mark.
+[[nodiscard]] bool isOpeningPunct(char32_t c);
 [[nodiscard]] bool isUpper(char32_t c);
 [[nodiscard]] char32_t toLower(char32_t c);
 [[nodiscard]] char32_t toUpper(char32_t c);

@@ -131,6 +131,36 @@ TEST(AppTyping, MarksAroundWordsTypedRightStayAndCapitalsTypedWrongAreReadWhole)
   }
 }
 
+// Right after an opening bracket or quote a capital's key begins the word,
+// as after white space, and the word comes out whole; text typed right
+// around such marks stays as typed. « „ “ ” come from Option keys, the same
+// on either source.
+TEST(AppTyping, AWordRightAfterAnOpeningBracketOrQuoteIsReadWithItsCapital) {
+  struct Case {
+    const char* keys;   // typed with QWERTY selected
+    const char* shown;  // what the field ends up with
+  };
+  for (const Case& c : {
+           Case{"(<jkmijq) ntfnh ", "(Большой) театр "},
+           Case{"(\"nj df;yj) ", "(Это важно) "},
+           Case{"(:er) ", "(Жук) "},
+           Case{"[<scnhj ", "[Быстро "},
+           Case{"«{jhjij» ", "«Хорошо» "},
+           Case{"„\"nj df;yj“ ", "„Это важно“ "},
+           Case{"“>kz” ", "“Юля” "},
+           Case{"\"<jkmijq ntfnh ", "\"Большой театр "},
+           Case{"(<tr><th>) ", "(<tr><th>) "},
+           Case{"(\"q\") ", "(\"q\") "},
+           Case{"({jl}) ", "({jl}) "},
+           Case{"(\"hello world\") ", "(\"hello world\") "},
+       }) {
+    PipelineRig rig{PipelineRig::ShippedLists{}};
+    rig.typeKeys(c.keys);
+    ASSERT_TRUE(rig.idle());
+    EXPECT_EQ(rig.screen.text(), c.shown) << c.keys;
+  }
+}
+
 TEST(AppTyping, ReturnIsResentAfterTheFixWithItsKeyCodeAndFlags) {
   PipelineRig rig;
   rig.type("ghbdtn");
