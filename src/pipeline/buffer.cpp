@@ -1,6 +1,5 @@
 #include "pipeline/buffer.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <utility>
@@ -17,11 +16,6 @@ namespace {
 bool isPlainLetterOrSpace(char32_t r) {
   return (r >= U'a' && r <= U'z') || (r >= U'A' && r <= U'Z') || (r >= U'а' && r <= U'я') ||
          (r >= U'А' && r <= U'Я') || r == U' ';
-}
-
-// Only hyphens so far: the start of a command-line option.
-bool startsOption(std::u32string_view chars) {
-  return std::all_of(chars.begin(), chars.end(), [](char32_t c) { return c == U'-'; });
 }
 
 // A bracket or quotation mark typed as the first key of a word ("[" is the
@@ -78,8 +72,10 @@ bool Buffer::AddCapitalLetterKey(char32_t r) {
 
 bool Buffer::endsWordLocked(char32_t r) const {
   // A hyphen after white space begins a command-line option ("-rf",
-  // "--save"), which stays one word, so that it is judged, and left, whole.
-  if (r == U'-') return chars.empty() ? lead != Lead::space : !startsOption(chars);
+  // "--log-level=debug"), which only white space ends, so that it is judged,
+  // and left, whole: its inner hyphens and "=" do not cut it.
+  if (!chars.empty() && chars.front() == U'-') return isWhiteSpace(r);
+  if (r == U'-' && chars.empty()) return lead != Lead::space;
   return isWordBoundary(r);
 }
 

@@ -18,7 +18,8 @@ namespace vyx {
 // Whether the code point ends a word. Letters and digits of any script, the
 // QWERTY punctuation keys that are Russian letters and the shifted digit keys
 // that are Russian punctuation stay inside words; everything else ends them.
-// (Add also keeps the hyphens that begin a word after white space.)
+// (Add also keeps a command-line option whole: a hyphen after white space
+// begins a word that only white space ends.)
 [[nodiscard]] bool isWordBoundary(char32_t r);
 
 class Buffer final {

@@ -161,6 +161,25 @@ TEST(AppTyping, AWordRightAfterAnOpeningBracketOrQuoteIsReadWithItsCapital) {
   }
 }
 
+// A command-line option runs to white space: typed on the Russian source it
+// is left whole, the parts after its inner hyphens and "=" included.
+TEST(AppTyping, AnOptionTypedOnTheOtherLayoutIsLeftWhole) {
+  struct Case {
+    const char* keys;   // typed with the Russian source selected
+    const char* shown;  // what those keys give there
+  };
+  for (const Case& c : {
+           Case{"--dry-run ", "--вкн-кгт "},
+           Case{"--log-level=debug ", "--дщп-думуд=вуигп "},
+       }) {
+    PipelineRig rig{PipelineRig::ShippedLists{}};
+    rig.screen.russianLayout = true;
+    rig.typeKeys(c.keys);
+    ASSERT_TRUE(rig.idle());
+    EXPECT_EQ(rig.screen.text(), c.shown) << c.keys;
+  }
+}
+
 TEST(AppTyping, ReturnIsResentAfterTheFixWithItsKeyCodeAndFlags) {
   PipelineRig rig;
   rig.type("ghbdtn");
