@@ -8,6 +8,7 @@
 
 #include "log/logger.h"
 #include "store/fs_util.h"
+#include "store/settled_file.h"
 #include "text/unicode.h"
 
 namespace vyx {
@@ -61,17 +62,19 @@ LoadedConfig LoadConfig() {
       // Nothing there yet. Should the defaults not be written (a link into
       // a volume not mounted), a file found there later is the person's.
       out.config->savedFile.text.emplace();
-      if (Status s = SaveConfig(*out.config); !s)
+      if (Status s = SaveConfig(*out.config); !s) {
         logf("config: %v — using the defaults", s.error());
+      }
     } else {
       logf("config: %v — using the defaults", text.error());
-      out.config->keepFileAside = true;
+      out.config->savedFile.text.emplace();
     }
     return out;
   }
   if (Status s = decodeConfig(*text, *out.config); !s) {
     out.error = s.error();
-    out.config->keepFileAside = true;
+    // As if nothing had been read: the defaults are in force.
+    out.config->savedFile.text.emplace();
   } else {
     out.config->savedFile.text = std::move(text).value();
   }
@@ -80,76 +83,112 @@ LoadedConfig LoadConfig() {
 
 namespace {
 
-// The settings in text, with the applications added since the last save;
-// null when text does not load.
-std::unique_ptr<Config> withUnsavedApps(const Result<std::string>& text, const Config& config) {
+// How often a save looks at a file that keeps changing before it gives up,
+// and how often it starts again when the file changed before the rename:
+// together well under a second of a person's steady typing into the file.
+constexpr int kSettleLooks = 10;
+constexpr int kSaveRounds = 4;
+
+// The settings in text with apps added; null when text does not load.
+std::unique_ptr<Config> withApps(std::string_view text, const std::vector<std::string>& apps) {
   auto record = std::make_unique<Config>();
-  if (!text || !decodeConfig(*text, *record)) return nullptr;
-  std::vector<std::string> added;
-  {
-    std::shared_lock lock(config.mu);
-    added = config.unsavedApps;
-  }
-  for (const std::string& app : added) (void)record->AddExcludedApp(app);
+  if (!decodeConfig(text, *record)) return nullptr;
+  for (const std::string& app : apps) (void)record->AddExcludedApp(app);
   return record;
+}
+
+// What one round of a save writes, decided from the file as it is now.
+struct SavePlan {
+  std::string text;
+  bool keep = false;     // the file does not load: it is kept aside first
+  bool follows = false;  // the person's settings, not those in force, were written
+};
+
+// The settings in force while the file holds nothing else; once the person
+// edited it, the file as it is now with the new applications. A file that
+// does not load gives way to what was last read or written there. With no
+// file, and for a record that never met the file, the record itself.
+Result<SavePlan> planSave(const Config& config, const FileLook& now,
+                          const std::vector<std::string>& apps) {
+  const Config::FileState& known = config.savedFile;
+  SavePlan plan;
+  std::unique_ptr<Config> merged;
+  if (now.exists && now.text) merged = withApps(*now.text, apps);
+  plan.keep = now.exists && !merged;
+  plan.follows = known.followsFile || (merged && known.text && *now.text != *known.text);
+  if (plan.keep && known.text) merged = withApps(*known.text, apps);
+  Result<std::string> text = encodeConfig(merged && plan.follows ? *merged : config);
+  if (!text) return text.error();
+  plan.text = std::move(text).value();
+  return plan;
+}
+
+bool isSymlink(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
 }  // namespace
 
-Status SaveConfig(const Config& config) {
+Status SaveConfig(const Config& config, const SaveConfigOptions& options) {
   const std::string path = configPath();
-  if (Status s = mkdirAll(parentDir(path), 0700); !s) return s;
-  struct stat st {};
-  bool exists = ::stat(path.c_str(), &st) == 0;
-  // What is not a file, or far too large, is never replaced.
-  if (exists) {
-    if (Status s = checkStoredFile("write", path, st, kConfigMaxBytes); !s) return s;
-  }
-  Config::FileState& known = config.savedFile;
-  bool keep = exists && config.keepFileAside.load();
-  // The record written: the one in memory, or the person's own file once
-  // they edited it while the program ran.
-  std::unique_ptr<Config> edited;
-  if (exists && (keep || known.text)) {
-    const Result<std::string> now = readFile(path, kConfigMaxBytes);
-    if (keep || known.followsFile || !now || *now != *known.text) {
-      edited = withUnsavedApps(now, config);
-      if (edited) {
-        keep = false;
-        known.followsFile = true;
-      } else {
-        keep = true;
-        // What was last written there holds the edits made before.
-        if (known.followsFile && known.text) edited = withUnsavedApps(*known.text, config);
-      }
-    }
-  }
-  const size_t savedApps = [&] {
+  if (Status s = mkdirAll(parentDir(path), 0700); !s) return s.error();
+  const Pause pause = options.pause ? options.pause : systemPause();
+  std::vector<std::string> apps;
+  {
     std::shared_lock lock(config.mu);
-    return config.unsavedApps.size();
-  }();
-  Result<std::string> text = encodeConfig(edited ? *edited : config);
-  if (!text) return text.error();
-  if (keep) {
-    Result<std::string> kept = keepAside(path);
-    if (!kept && kept.error().sysErrno() != ENOENT) {
-      return Error::wrap("keep " + path + " aside", kept.error());
+    apps = config.unsavedApps;
+  }
+  const Error keptChanging("save " + path +
+                           ": the file kept changing while it was read, so it was left as it is "
+                           "and the change was not saved");
+  for (int round = 0; round < kSaveRounds; ++round) {
+    const Result<FileLook> found = readSettled(path, kConfigMaxBytes, pause, kSettleLooks);
+    if (!found) return keptChanging;
+    const FileLook& now = *found;
+    // What is not a file, or far too large, is never replaced.
+    if (now.exists) {
+      if (Status s = checkStoredFile("write", path, now.st, kConfigMaxBytes); !s) return s.error();
     }
-    if (kept) logf("config: kept the settings that could not be loaded as %s", *kept);
-    // A linked file stays where it is (a copy was kept); a plain one moved.
-    exists = ::stat(path.c_str(), &st) == 0;
+    Result<SavePlan> plan = planSave(config, now, apps);
+    if (!plan) return plan.error();
+    // An existing file keeps its mode; a new one is private, and so is the
+    // one in the place of a file moved aside (a linked file stays, copied).
+    const bool replacesMovedFile = plan->keep && !isSymlink(path);
+    const mode_t mode = now.exists && !replacesMovedFile ? now.st.st_mode & 0777 : 0600;
+    bool changed = false;
+    const auto changedMeanwhile = [&] {
+      changed = true;
+      return Error("save " + path + ": the file changed meanwhile");
+    };
+    const Status written = writeFileAtomic(
+        path, plan->text, mode, kConfigMaxBytes,
+        [&](const std::string& tmp, const std::string& target) -> Status {
+          if (options.beforeReplace) options.beforeReplace();
+          if (!sameLook(now, lookAt(path, kConfigMaxBytes))) return changedMeanwhile();
+          FileLook expected = now;
+          if (plan->keep) {
+            Result<std::string> kept = keepAside(path);
+            if (!kept) {
+              if (kept.error().sysErrno() == ENOENT) return changedMeanwhile();
+              return Error::wrap("keep " + path + " aside", kept.error());
+            }
+            logf("config: kept the settings that could not be loaded as %s", *kept);
+            if (replacesMovedFile) expected = FileLook{};
+          }
+          const Result<bool> replaced = replaceIfStill(tmp, target, expected, kConfigMaxBytes);
+          if (!replaced) return replaced.error();
+          return *replaced ? Status() : changedMeanwhile();
+        });
+    if (changed) continue;
+    if (!written) return written;
+    config.savedFile = {.text = std::move(plan->text), .followsFile = plan->follows};
+    std::unique_lock lock(config.mu);
+    config.unsavedApps.erase(config.unsavedApps.begin(),
+                             config.unsavedApps.begin() + static_cast<ptrdiff_t>(apps.size()));
+    return {};
   }
-  config.keepFileAside = false;
-  // An existing file keeps its mode; a new one is private.
-  if (Status s = writeFileAtomic(path, *text, exists ? st.st_mode & 0777 : 0600, kConfigMaxBytes);
-      !s) {
-    return s;
-  }
-  known.text = std::move(text).value();
-  std::unique_lock lock(config.mu);
-  config.unsavedApps.erase(config.unsavedApps.begin(),
-                           config.unsavedApps.begin() + static_cast<ptrdiff_t>(savedApps));
-  return {};
+  return keptChanging;
 }
 
 }  // namespace vyx

@@ -3,14 +3,16 @@
 //
 // Threads: LoadConfig runs once on the main thread before the record is
 // shared. Afterwards IsAppExcluded runs on the event-tap thread (read lock),
-// AddExcludedApp (write lock) and SaveConfig (read lock while encoding, the
-// file written after it is released) on the main thread. Enabled and
-// MinWordLength never change after loading and are read without the lock.
+// AddExcludedApp (write lock) and SaveConfig (the lock only while it copies
+// the record, then drops the applications saved; the file read and written
+// without it) on the main thread. Enabled and MinWordLength never change after loading and are read
+// without the lock.
 // mu is innermost: nothing else is locked while it is held.
 #pragma once
 
-#include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <shared_mutex>
@@ -30,15 +32,13 @@ struct Config {
   // Substrings of bundle identifiers that are never corrected, in the case
   // they were read or added.
   std::vector<std::string> ExcludedApps{"idea"};
-  // Set by LoadConfig when config.yaml exists but was not loaded (it does not
-  // parse, or could not be read): the first save keeps that file aside
-  // before writing, so the user's settings are never lost. Main thread only.
-  mutable std::atomic<bool> keepFileAside{false};
   // What this process last read from config.yaml or wrote there, so that a
   // save can tell the person's own edits made since and keep them. Main
   // thread only.
   struct FileState {
-    std::optional<std::string> text;  // none before a load or a save
+    // None for a record that never met the file (a save writes it as it
+    // is); "" when the file there did not load.
+    std::optional<std::string> text;
     // The file holds settings that are not the ones in force here (an edit
     // made while running), so every later save starts from the file.
     bool followsFile = false;
@@ -77,14 +77,24 @@ struct LoadedConfig {
 // Reads configPath() over the defaults. A missing file is created with the
 // defaults; an unreadable one is left alone and the defaults are used.
 [[nodiscard]] LoadedConfig LoadConfig();
-// Writes the record to configPath() (directory 0700, a new file 0600, an
+struct SaveConfigOptions {
+  // Waits between two looks at a file that may be being written.
+  std::function<void(std::chrono::milliseconds)> pause = nullptr;
+  // Runs with the new file written, just before the check that config.yaml
+  // is still as it was read; tests make a person's edit land there.
+  std::function<void()> beforeReplace = nullptr;
+};
+
+// Writes the settings to configPath() (directory 0700, a new file 0600, an
 // existing one keeps its mode) through a temporary file and a rename: on any
-// failure the file on disk stays as it was. When the file changed since it
-// was loaded or last saved, what it holds now is written instead, with the
-// applications added since the last save; the record in memory keeps the
-// settings in force. A file that does not load is first kept aside
-// (keepAside); when that fails nothing is written.
-[[nodiscard]] Status SaveConfig(const Config& config);
+// failure the file on disk stays as it was. The settings written are those
+// of the file as it is now, read once it holds still, with the applications
+// the menu added since the last save; when the file does not load, it is
+// kept aside (keepAside) and the settings last read or written go in its
+// place. Just before the rename the file must still be as read, else all
+// this is done again; a file that keeps changing is left alone and the save
+// fails. The record in memory keeps the settings in force.
+[[nodiscard]] Status SaveConfig(const Config& config, const SaveConfigOptions& options = {});
 
 // The YAML text of the record, in the file's layout (takes the read lock).
 [[nodiscard]] Result<std::string> encodeConfig(const Config& config);

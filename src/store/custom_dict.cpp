@@ -17,15 +17,6 @@ namespace vyx {
 
 namespace {
 
-// The file's modification time; the field has another name on macOS.
-timespec modificationTime(const struct stat& st) {
-#if defined(__APPLE__)
-  return st.st_mtimespec;
-#else
-  return st.st_mtim;
-#endif
-}
-
 // A user word list of a few MB is already very large; a bigger file is not read.
 constexpr size_t kCustomDictMaxBytes = size_t{16} << 20;
 

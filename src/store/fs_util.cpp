@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <utility>
@@ -145,12 +146,13 @@ Status checkStoredFile(std::string_view op, const std::string& path, const struc
   return {};
 }
 
-Result<std::string> readFile(const std::string& path, size_t maxBytes) {
+Result<std::string> readFile(const std::string& path, size_t maxBytes, struct stat* opened) {
   // O_NONBLOCK: opening a named pipe for reading would otherwise wait for a
   // writer that may never come; it is refused below like any non-file.
   Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (fd.get() < 0) return pathError("open", path, errno);
-  struct stat st {};
+  struct stat own {};
+  struct stat& st = opened != nullptr ? *opened : own;
   if (::fstat(fd.get(), &st) != 0) return pathError("stat", path, errno);
   if (Status s = checkStoredFile("read", path, st, maxBytes); !s) return s.error();
   std::string data;
@@ -170,8 +172,16 @@ Result<std::string> readFile(const std::string& path, size_t maxBytes) {
   return data;
 }
 
+timespec modificationTime(const struct stat& st) {
+#if defined(__APPLE__)
+  return st.st_mtimespec;
+#else
+  return st.st_mtim;
+#endif
+}
+
 Status writeFileAtomic(const std::string& filePath, std::string_view data, mode_t mode,
-                       size_t maxBytes) {
+                       size_t maxBytes, const ReplaceFile& replace) {
   if (data.size() > maxBytes) return contentsTooLarge(filePath, maxBytes);
   // The temporary file goes beside the file the link leads to: a rename
   // never crosses file systems, and the link itself is never replaced.
@@ -179,6 +189,7 @@ Status writeFileAtomic(const std::string& filePath, std::string_view data, mode_
   if (!target) return target.error();
   const std::string& path = *target;
   const std::string tmp = path + ".tmp";
+  struct stat written {};
   {
     // A leftover of an earlier save goes first, whatever it is: a read-only
     // file would fail every save, and a symbolic link would lead the write
@@ -186,19 +197,32 @@ Status writeFileAtomic(const std::string& filePath, std::string_view data, mode_
     if (::unlink(tmp.c_str()) != 0 && errno != ENOENT) return pathError("remove", tmp, errno);
     Fd fd(::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
     if (fd.get() < 0) return pathError("open", tmp, errno);
-    Status written = [&]() -> Status {
+    Status wrote = [&]() -> Status {
       if (::fchmod(fd.get(), mode) != 0) return pathError("chmod", tmp, errno);
       if (Status s = writeAll(fd.get(), data, tmp); !s) return s;
       if (::fsync(fd.get()) != 0) return pathError("sync", tmp, errno);
+      if (::fstat(fd.get(), &written) != 0) return pathError("stat", tmp, errno);
       return closeFd(fd, tmp);
     }();
-    if (!written) {
+    if (!wrote) {
       // On a full disk the part written only takes the space the next save needs.
       (void)::unlink(tmp.c_str());
-      return written;
+      return wrote;
     }
   }
-  if (Status s = renamePath(tmp, path); !s) return s;
+  if (replace) {
+    if (Status s = replace(tmp, path); !s) {
+      // Only the file this wrote: a swap that failed half-way may have left another there.
+      struct stat st {};
+      if (::lstat(tmp.c_str(), &st) == 0 && st.st_dev == written.st_dev &&
+          st.st_ino == written.st_ino) {
+        (void)::unlink(tmp.c_str());
+      }
+      return s;
+    }
+  } else if (Status s = renamePath(tmp, path); !s) {
+    return s;
+  }
   // Makes the rename itself durable; a directory that cannot be synced (some
   // file systems refuse) still holds a complete file either way.
   Fd dir(::open(parentDir(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -349,6 +373,45 @@ Status renamePath(const std::string& from, const std::string& to) {
     return Error::fromErrno("rename " + from + " " + to, errno);
   }
   return {};
+}
+
+bool cannotSwap(int err) {
+  switch (err) {
+    case EINVAL:
+    case ENOSYS:
+    case EOPNOTSUPP:
+#if ENOTSUP != EOPNOTSUPP
+    case ENOTSUP:
+#endif
+      return true;
+    default:
+      return false;
+  }
+}
+
+namespace {
+
+// A rename that swaps the two files, or one that never replaces a file.
+Status renameAtomically(std::string_view op, const std::string& from, const std::string& to,
+                        bool swap) {
+#if defined(__APPLE__)
+  const int done = ::renamex_np(from.c_str(), to.c_str(), swap ? RENAME_SWAP : RENAME_EXCL);
+#else
+  const int done = ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(),
+                               swap ? RENAME_EXCHANGE : RENAME_NOREPLACE);
+#endif
+  if (done != 0) return Error::fromErrno(std::string(op) + " " + from + " " + to, errno);
+  return {};
+}
+
+}  // namespace
+
+Status swapPaths(const std::string& a, const std::string& b) {
+  return renameAtomically("swap", a, b, true);
+}
+
+Status renameNoReplace(const std::string& from, const std::string& to) {
+  return renameAtomically("rename", from, to, false);
 }
 
 Status chmodPath(const std::string& path, mode_t mode) {

@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <ctime>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,17 +31,25 @@ namespace vyx {
 [[nodiscard]] Status checkStoredFile(std::string_view op, const std::string& path,
                                      const struct stat& st, size_t maxBytes);
 // The whole file, when checkStoredFile lets it through. Opening never blocks.
-// The error keeps errno, so ENOENT can be told apart.
-[[nodiscard]] Result<std::string> readFile(const std::string& path, size_t maxBytes);
+// The error keeps errno, so ENOENT can be told apart. When st is given and
+// the file could be opened, it receives the file's status as opened.
+[[nodiscard]] Result<std::string> readFile(const std::string& path, size_t maxBytes,
+                                           struct stat* st = nullptr);
+// The file's modification time (the field has another name on macOS).
+[[nodiscard]] timespec modificationTime(const struct stat& st);
 // Writes path.tmp (made afresh, exclusively, never through a symbolic link,
 // with exactly mode whatever the umask), flushes it to disk, renames it over
 // path and flushes the directory, so a crash or a full disk leaves the old
 // file or the new one, never a torn one. A temporary file that could not be
 // written whole is removed. Data over maxBytes is not written. A symbolic
 // link at path stays: the file it leads to is the one replaced, or made
-// (saveTarget).
+// (saveTarget). replace, when given, puts the complete temporary file in
+// the place of the file it replaces instead of the rename; when it fails,
+// the temporary file is removed if it is still there, and its error
+// returned.
+using ReplaceFile = std::function<Status(const std::string& tmp, const std::string& target)>;
 [[nodiscard]] Status writeFileAtomic(const std::string& path, std::string_view data, mode_t mode,
-                                     size_t maxBytes);
+                                     size_t maxBytes, const ReplaceFile& replace = {});
 // Keeps a file that could not be loaded for the user, under the first free
 // name of path.corrupt.bak, path.corrupt.1.bak, ...: an earlier kept file is
 // never replaced. A plain file moves there; a symbolic link stays, and a
@@ -54,6 +64,13 @@ namespace vyx {
 // and path: nothing may be saved in the link's place.
 [[nodiscard]] Result<std::string> saveTarget(std::string_view op, const std::string& path);
 [[nodiscard]] Status renamePath(const std::string& from, const std::string& to);
+// Swaps the files at two names in one step; both must exist. Fails with
+// cannotSwap(errno) true where the file system has no such step.
+[[nodiscard]] Status swapPaths(const std::string& a, const std::string& b);
+// Renames unless something is at to already (EEXIST); fails with
+// cannotSwap(errno) true where the file system cannot tell in the same step.
+[[nodiscard]] Status renameNoReplace(const std::string& from, const std::string& to);
+[[nodiscard]] bool cannotSwap(int err);
 [[nodiscard]] Status chmodPath(const std::string& path, mode_t mode);
 // The names in a directory, sorted.
 [[nodiscard]] Result<std::vector<std::string>> listDir(const std::string& path);

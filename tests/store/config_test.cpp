@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include "store/config.h"
@@ -297,6 +298,93 @@ TEST_F(ConfigTest, HandEditsMadeWhileRunningSurviveTheMenusSaves) {
   EXPECT_EQ(running.MinWordLength, 3);
   EXPECT_EQ(running.ExcludedApps,
             (Apps{"com.a", "com.menu.one", "com.menu.two", "com.menu.three"}));
+}
+
+// The person saves config.yaml by hand at the moment the menu saves it: by
+// rename just before the menu's file goes in, or in place, only part of it
+// written when the menu first reads it. Both edits end up in the file. A file
+// that changes at every look is left as the person left it, the save says it
+// failed, and the next save adds the application.
+TEST_F(ConfigTest, AHandEditLandingWhileTheMenuSavesIsNeverWrittenOver) {
+  std::string persons = "min_word_length: 3\nexcluded_apps:\n";
+  Apps personsApps;
+  for (char c = 'a'; c <= 'j'; ++c) {
+    personsApps.push_back(std::string("com.person.") + c);
+    persons += "    - " + personsApps.back() + "\n";
+  }
+  const std::string edited = persons + "    - com.hand.edit\n";
+  const std::string path = file("config.yaml");
+  // What the editor writes in place: the rest, after the part already there.
+  const auto writeFrom = [&](size_t from, const std::string& text) {
+    std::fstream out(path, std::ios::binary | std::ios::in | std::ios::out);
+    out.seekp(static_cast<std::streamoff>(from));
+    out << text.substr(from);
+  };
+  const size_t part = edited.find("com.person.d");
+  struct Case {
+    const char* what;
+    std::function<void()> before;  // the editor's start, before the save
+    SaveConfigOptions options;
+    bool saved;
+  };
+  int edits = 0;
+  const std::vector<Case> cases = {
+      {"saved by rename just before the menu's file goes in",
+       nullptr,
+       {.beforeReplace =
+            [&] {
+              if (edits++ > 0) return;
+              writeText(path + ".edit", edited);
+              std::filesystem::rename(path + ".edit", path);
+            }},
+       true},
+      {"written in place, part of it there at the first read",
+       [&] { writeText(path, edited.substr(0, part)); },
+       {.pause =
+            [&](std::chrono::milliseconds) {
+              if (edits++ == 0) writeFrom(part, edited);
+            }},
+       true},
+      {"written in place at every look",
+       nullptr,
+       {.pause =
+            [&](std::chrono::milliseconds) {
+              writeText(path, persons + "    - com.hand.edit" + std::to_string(++edits) + "\n");
+            }},
+       false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    edits = 0;
+    LoadedConfig loaded = loadFrom(persons);
+    ASSERT_FALSE(loaded.error.has_value());
+    ASSERT_TRUE(loaded.config->AddExcludedApp("com.menu.app"));
+    if (c.before) c.before();
+    const Status saved = SaveConfig(*loaded.config, c.options);
+    ASSERT_EQ(saved.ok(), c.saved) << (saved ? "saved" : saved.error().message());
+    Apps expected = personsApps;
+    if (c.saved) {
+      expected.insert(expected.end(), {"com.hand.edit", "com.menu.app"});
+    } else {
+      EXPECT_EQ(saved.error().message(),
+                "save " + path +
+                    ": the file kept changing while it was read, so it was left as it is and the "
+                    "change was not saved");
+      const std::string last = "com.hand.edit" + std::to_string(edits);
+      std::string lastText = persons;
+      lastText.append("    - ").append(last).append("\n");
+      EXPECT_EQ(readText(path), lastText);
+      EXPECT_TRUE(loaded.config->IsAppExcluded("com.menu.app"));
+      // Once the person stops, the application goes in.
+      ASSERT_TRUE(SaveConfig(*loaded.config).ok());
+      expected.insert(expected.end(), {last, "com.menu.app"});
+    }
+    EXPECT_FALSE(testing::exists(path + ".tmp"));
+    LoadedConfig after = LoadConfig();
+    ASSERT_FALSE(after.error.has_value()) << readText(path);
+    EXPECT_EQ(after.config->MinWordLength, 3);
+    EXPECT_EQ(after.config->ExcludedApps, expected);
+  }
 }
 
 // A full disk fails the save, and says so; the file keeps every byte it had.
