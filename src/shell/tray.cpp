@@ -1,11 +1,13 @@
 #include "shell/tray.h"
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "log/error.h"
 #include "log/logger.h"
@@ -22,6 +24,7 @@
 #include "shell/orderly_exit.h"
 #include "store/config.h"
 #include "store/custom_dict.h"
+#include "text/unicode.h"
 
 namespace vyx {
 
@@ -39,8 +42,9 @@ int trayState() {
 
 struct PausedApp {
   std::string bundleID;
-  bool added = false;          // false: an entry already covered it
-  std::optional<Error> error;  // the exclusion still holds in memory after a failed save
+  bool added = false;                 // false: an entry in config.yaml already covered it
+  std::optional<Error> error;         // the exclusion still holds in memory after a failed save
+  std::optional<std::string> keptAs;  // where a config.yaml that did not load went
 };
 
 // Excludes the frontmost application in the App's settings and saves them,
@@ -72,8 +76,17 @@ PausedApp pauseFrontmostApp(App* app) {
     return out;
   }
   Config& cfg = app->config();
-  out.added = cfg.AddExcludedApp(out.bundleID);
-  if (const Status saved = SaveConfig(cfg); !saved.ok()) out.error = saved.error();
+  (void)cfg.AddExcludedApp(out.bundleID);
+  // Whether it was new is the file's to say: the person may have taken an
+  // entry out of config.yaml that is still in force here.
+  const Result<ConfigSaved> saved = SaveConfig(cfg);
+  if (!saved.ok()) {
+    out.error = saved.error();
+    return out;
+  }
+  const std::vector<std::string>& added = saved->addedApps;
+  out.added = std::find(added.begin(), added.end(), trimSpace(out.bundleID)) != added.end();
+  out.keptAs = saved->keptAs;
   return out;
 }
 
@@ -117,14 +130,23 @@ void goTrayPauseForApp() {
   const PausedApp paused = pauseFrontmostApp(getTrayApp());
   if (paused.error) {
     showTrayMessage("Cannot pause app", paused.error->message());
-  } else if (paused.added) {
+    return;
+  }
+  // The person's own file, when it did not load, was moved out of the way.
+  const std::string kept =
+      paused.keptAs
+          ? sformat(" Прежний config.yaml не загружался; он сохранён как %s.", *paused.keptAs)
+          : std::string();
+  if (paused.added) {
     showTrayMessage("App paused",
                     sformat("Vyx больше не будет исправлять текст в %s. Настройка сохранена в "
                             "config.yaml.",
-                            paused.bundleID));
+                            paused.bundleID) +
+                        kept);
   } else {
-    showTrayMessage("Already paused",
-                    sformat("%s уже подходит под excluded_apps в config.yaml.", paused.bundleID));
+    showTrayMessage(
+        "Already paused",
+        sformat("%s уже подходит под excluded_apps в config.yaml.", paused.bundleID) + kept);
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <mutex>
@@ -38,6 +39,9 @@ bool Config::AddExcludedApp(std::string_view app) {
   const std::string_view trimmed = trimSpace(app);
   if (trimmed.empty()) return false;
   std::unique_lock lock(mu);
+  if (std::find(unsavedApps.begin(), unsavedApps.end(), trimmed) == unsavedApps.end()) {
+    unsavedApps.emplace_back(trimmed);
+  }
   const std::string lowered = toLower(trimmed);
   for (const std::string& entry : ExcludedApps) {
     const std::string_view e = trimSpace(entry);
@@ -45,7 +49,6 @@ bool Config::AddExcludedApp(std::string_view app) {
     if (lowered.find(toLower(e)) != std::string::npos) return false;
   }
   ExcludedApps.emplace_back(trimmed);
-  unsavedApps.emplace_back(trimmed);
   return true;
 }
 
@@ -62,8 +65,8 @@ LoadedConfig LoadConfig() {
       // Nothing there yet. Should the defaults not be written (a link into
       // a volume not mounted), a file found there later is the person's.
       out.config->savedFile.text.emplace();
-      if (Status s = SaveConfig(*out.config); !s) {
-        logf("config: %v — using the defaults", s.error());
+      if (const auto saved = SaveConfig(*out.config); !saved) {
+        logf("config: %v — using the defaults", saved.error());
       }
     } else {
       logf("config: %v — using the defaults", text.error());
@@ -89,12 +92,19 @@ namespace {
 constexpr int kSettleLooks = 10;
 constexpr int kSaveRounds = 4;
 
-// The settings in text with apps added; null when text does not load.
-std::unique_ptr<Config> withApps(std::string_view text, const std::vector<std::string>& apps) {
-  auto record = std::make_unique<Config>();
-  if (!decodeConfig(text, *record)) return nullptr;
-  for (const std::string& app : apps) (void)record->AddExcludedApp(app);
-  return record;
+struct Merged {
+  std::unique_ptr<Config> record;
+  std::vector<std::string> added;  // the apps text did not cover
+};
+
+// The settings in text with apps added; none when text does not load.
+std::optional<Merged> withApps(std::string_view text, const std::vector<std::string>& apps) {
+  Merged out{std::make_unique<Config>(), {}};
+  if (!decodeConfig(text, *out.record)) return std::nullopt;
+  for (const std::string& app : apps) {
+    if (out.record->AddExcludedApp(app)) out.added.push_back(app);
+  }
+  return out;
 }
 
 // What one round of a save writes, decided from the file as it is now.
@@ -102,6 +112,7 @@ struct SavePlan {
   std::string text;
   bool keep = false;     // the file does not load: it is kept aside first
   bool follows = false;  // the person's settings, not those in force, were written
+  std::vector<std::string> addedApps;
 };
 
 // The settings in force while the file holds nothing else; once the person
@@ -112,12 +123,13 @@ Result<SavePlan> planSave(const Config& config, const FileLook& now,
                           const std::vector<std::string>& apps) {
   const Config::FileState& known = config.savedFile;
   SavePlan plan;
-  std::unique_ptr<Config> merged;
+  std::optional<Merged> merged;
   if (now.exists && now.text) merged = withApps(*now.text, apps);
   plan.keep = now.exists && !merged;
   plan.follows = known.followsFile || (merged && known.text && *now.text != *known.text);
   if (plan.keep && known.text) merged = withApps(*known.text, apps);
-  Result<std::string> text = encodeConfig(merged && plan.follows ? *merged : config);
+  plan.addedApps = merged ? merged->added : apps;
+  Result<std::string> text = encodeConfig(merged && plan.follows ? *merged->record : config);
   if (!text) return text.error();
   plan.text = std::move(text).value();
   return plan;
@@ -128,9 +140,16 @@ bool isSymlink(const std::string& path) {
   return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
+// A failure after the person's file was kept aside says where it went.
+Error withKeptCopy(const Error& e, const std::optional<std::string>& keptAs) {
+  if (!keptAs) return e;
+  return Error(e.message() + " (the file that did not load was kept as " + *keptAs + ")",
+               e.sysErrno());
+}
+
 }  // namespace
 
-Status SaveConfig(const Config& config, const SaveConfigOptions& options) {
+Result<ConfigSaved> SaveConfig(const Config& config, const SaveConfigOptions& options) {
   const std::string path = configPath();
   if (Status s = mkdirAll(parentDir(path), 0700); !s) return s.error();
   const Pause pause = options.pause ? options.pause : systemPause();
@@ -142,9 +161,11 @@ Status SaveConfig(const Config& config, const SaveConfigOptions& options) {
   const Error keptChanging("save " + path +
                            ": the file kept changing while it was read, so it was left as it is "
                            "and the change was not saved");
+  // A file kept aside stays kept when the save then starts again.
+  std::optional<std::string> keptAs;
   for (int round = 0; round < kSaveRounds; ++round) {
     const Result<FileLook> found = readSettled(path, kConfigMaxBytes, pause, kSettleLooks);
-    if (!found) return keptChanging;
+    if (!found) return withKeptCopy(keptChanging, keptAs);
     const FileLook& now = *found;
     // What is not a file, or far too large, is never replaced.
     if (now.exists) {
@@ -174,6 +195,7 @@ Status SaveConfig(const Config& config, const SaveConfigOptions& options) {
               return Error::wrap("keep " + path + " aside", kept.error());
             }
             logf("config: kept the settings that could not be loaded as %s", *kept);
+            keptAs = std::move(kept).value();
             if (replacesMovedFile) expected = FileLook{};
           }
           const Result<bool> replaced = replaceIfStill(tmp, target, expected, kConfigMaxBytes);
@@ -181,14 +203,14 @@ Status SaveConfig(const Config& config, const SaveConfigOptions& options) {
           return *replaced ? Status() : changedMeanwhile();
         });
     if (changed) continue;
-    if (!written) return written;
+    if (!written) return withKeptCopy(written.error(), keptAs);
     config.savedFile = {.text = std::move(plan->text), .followsFile = plan->follows};
     std::unique_lock lock(config.mu);
     config.unsavedApps.erase(config.unsavedApps.begin(),
                              config.unsavedApps.begin() + static_cast<ptrdiff_t>(apps.size()));
-    return {};
+    return ConfigSaved{.keptAs = keptAs, .addedApps = std::move(plan->addedApps)};
   }
-  return keptChanging;
+  return withKeptCopy(keptChanging, keptAs);
 }
 
 }  // namespace vyx

@@ -44,7 +44,9 @@ struct Config {
     bool followsFile = false;
   };
   mutable FileState savedFile;
-  // Added by AddExcludedApp since the last save, oldest first; under mu.
+  // The applications the menu asked to exclude since the last save, oldest
+  // first, whether or not an entry here already covered them: the file may
+  // no longer hold that entry. Under mu.
   mutable std::vector<std::string> unsavedApps;
 
   // Whether app contains one of the entries, ignoring case.
@@ -52,7 +54,8 @@ struct Config {
   // The same for an app already lower-cased.
   [[nodiscard]] bool IsLowerAppExcluded(std::string_view lowerApp) const;
   // Appends app, trimmed, unless it is empty or an entry already covers it;
-  // true when added. Only memory changes: the caller saves.
+  // true when added. Only memory changes: the caller saves, and the save
+  // adds app to the file unless the file covers it.
   [[nodiscard]] bool AddExcludedApp(std::string_view app);
 };
 
@@ -77,6 +80,16 @@ struct LoadedConfig {
 // Reads configPath() over the defaults. A missing file is created with the
 // defaults; an unreadable one is left alone and the defaults are used.
 [[nodiscard]] LoadedConfig LoadConfig();
+// What a save did besides writing the settings.
+struct ConfigSaved {
+  // Where a config.yaml that did not load was kept before the new one was
+  // written; none when the file loaded.
+  std::optional<std::string> keptAs;
+  // Those of the applications the menu asked for that the file, as found,
+  // did not cover: they were added. The others it covered already.
+  std::vector<std::string> addedApps;
+};
+
 struct SaveConfigOptions {
   // Waits between two looks at a file that may be being written.
   std::function<void(std::chrono::milliseconds)> pause = nullptr;
@@ -94,7 +107,8 @@ struct SaveConfigOptions {
 // place. Just before the rename the file must still be as read, else all
 // this is done again; a file that keeps changing is left alone and the save
 // fails. The record in memory keeps the settings in force.
-[[nodiscard]] Status SaveConfig(const Config& config, const SaveConfigOptions& options = {});
+[[nodiscard]] Result<ConfigSaved> SaveConfig(const Config& config,
+                                             const SaveConfigOptions& options = {});
 
 // The YAML text of the record, in the file's layout (takes the read lock).
 [[nodiscard]] Result<std::string> encodeConfig(const Config& config);

@@ -87,7 +87,7 @@ TEST(TrayHandlers, NotCorrectingTheFrontmostAppExplainsTheOutcome) {
 
     std::string text = c.text;
     if (text.empty()) {
-      const Status failed = SaveConfig(rig.app->app().config());
+      const auto failed = SaveConfig(rig.app->app().config());
       ASSERT_FALSE(failed.ok());
       text = failed.error().message();
     }
@@ -105,6 +105,49 @@ TEST(TrayHandlers, NotCorrectingTheFrontmostAppExplainsTheOutcome) {
       }
     }
   }
+}
+
+// The person edits config.yaml while Vyx runs. An application they took out
+// of it by hand goes back in when the menu is asked again, though it is still
+// excluded here; a file they left unloadable is kept aside, and the alert
+// says where.
+TEST(TrayHandlers, ExcludingAnAppJudgesConfigYamlAsItIsNow) {
+  ShellRig rig;
+  std::string front = "com.apple.TextEdit";
+  AppOps ops;
+  ops.frontmostApp = [&front] { return front; };
+  rig.startApp(true, std::move(ops));
+  rig.ensureApp(trayHandlers());
+  const std::string file = rig.file("config.yaml");
+  const auto exclude = [&] {
+    return rig.desktop.clickStatusMenuItem({"Не исправлять в текущем приложении"});
+  };
+  const auto paused = [](const std::string& app) {
+    return "Vyx больше не будет исправлять текст в " + app + ". Настройка сохранена в config.yaml.";
+  };
+  const auto excludedInFile = [&] {
+    Config c;
+    EXPECT_TRUE(decodeConfig(readFile(file).value_or(""), c).ok());
+    return c.ExcludedApps;
+  };
+  ASSERT_TRUE(exclude());
+  expectAlert(rig.desktop, "App paused", paused("com.apple.TextEdit"));
+
+  std::ofstream(file) << "excluded_apps: [com.other]\n";
+  ASSERT_TRUE(exclude());
+  expectAlert(rig.desktop, "App paused", paused("com.apple.TextEdit"));
+  EXPECT_EQ(excludedInFile(), (std::vector<std::string>{"com.other", "com.apple.TextEdit"}));
+
+  const std::string broken = "excluded_apps: [com.other\n";
+  std::ofstream(file) << broken;
+  front = "com.apple.Notes";
+  ASSERT_TRUE(exclude());
+  expectAlert(rig.desktop, "App paused",
+              paused("com.apple.Notes") + " Прежний config.yaml не загружался; он сохранён как " +
+                  file + ".corrupt.bak.");
+  EXPECT_EQ(readFile(file + ".corrupt.bak"), broken);
+  EXPECT_EQ(excludedInFile(),
+            (std::vector<std::string>{"com.other", "com.apple.TextEdit", "com.apple.Notes"}));
 }
 
 TEST(TrayHandlers, AfterItsOwnAlertVyxDoesNotExcludeItself) {

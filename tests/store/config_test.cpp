@@ -249,7 +249,7 @@ TEST_F(ConfigTest, AFileThatDidNotLoadIsKeptAsideBeforeTheFirstSave) {
       // «Не исправлять в текущем приложении», twice.
       for (const char* app : {"com.first", "com.second"}) {
         if (!loaded.config->AddExcludedApp(app)) return "not added";
-        if (Status s = SaveConfig(*loaded.config); !s) return "save: " + s.error().message();
+        if (auto s = SaveConfig(*loaded.config); !s) return "save: " + s.error().message();
       }
       return {};
     };
@@ -360,7 +360,7 @@ TEST_F(ConfigTest, AHandEditLandingWhileTheMenuSavesIsNeverWrittenOver) {
     ASSERT_FALSE(loaded.error.has_value());
     ASSERT_TRUE(loaded.config->AddExcludedApp("com.menu.app"));
     if (c.before) c.before();
-    const Status saved = SaveConfig(*loaded.config, c.options);
+    const Result<ConfigSaved> saved = SaveConfig(*loaded.config, c.options);
     ASSERT_EQ(saved.ok(), c.saved) << (saved ? "saved" : saved.error().message());
     Apps expected = personsApps;
     if (c.saved) {
@@ -394,7 +394,7 @@ TEST_F(ConfigTest, ASaveThatCannotBeWrittenWholeLeavesTheFileAsItWas) {
   const std::string before = readText(file("config.yaml"));
   ASSERT_TRUE(
       loaded.config->AddExcludedApp("org.example.TextEditor.with.a.rather.long.identifier"));
-  Status saved;
+  Result<ConfigSaved> saved = Error("not run");
   {
     const FullDisk full(before.size() + 10);
     saved = SaveConfig(*loaded.config);
@@ -481,7 +481,7 @@ TEST_F(ConfigTest, SaveFailuresAreReturnedAndMemoryKeepsTheChange) {
   env_.set("VYX_CONFIG_DIR", root_ + "/plain/config");
   Config c;
   ASSERT_TRUE(c.AddExcludedApp("com.new"));
-  Status s = SaveConfig(c);
+  const auto s = SaveConfig(c);
   ASSERT_FALSE(s.ok());
   EXPECT_NE(s.error().message().find("mkdir " + root_ + "/plain"), std::string::npos)
       << s.error().message();
@@ -494,7 +494,7 @@ TEST_F(ConfigTest, SaveFailuresAreReturnedAndMemoryKeepsTheChange) {
 
   if (auto ro = testing::unwritableDir(root_ + "/ro")) {
     env_.set("VYX_CONFIG_DIR", *ro);
-    Status denied = SaveConfig(c);
+    const auto denied = SaveConfig(c);
     EXPECT_FALSE(denied.ok());
     LoadedConfig fallback = LoadConfig();
     EXPECT_FALSE(fallback.error.has_value());

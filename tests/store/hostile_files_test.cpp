@@ -95,7 +95,7 @@ TEST_F(HostileFilesTest, PipesAndHugeFilesAreRefusedAndLeftAsTheyAre) {
     EXPECT_THAT(log.messages(), Contains(AllOf(refused("config: read", "config.yaml"),
                                                EndsWith(" — using the defaults"))));
     ASSERT_TRUE(loaded.config->AddExcludedApp("com.new"));
-    Status saved;
+    Result<ConfigSaved> saved = Error("not run");
     ASSERT_TRUE(
         returnsWithoutBlocking(file("config.yaml"), [&] { saved = SaveConfig(*loaded.config); }));
     ASSERT_FALSE(saved.ok());
@@ -232,7 +232,7 @@ TEST_F(HostileFilesTest, ALinkIntoAMissingFolderIsKeptAndNothingIsSaved) {
   LoadedConfig loaded = LoadConfig();
   EXPECT_THAT(log.messages(), Contains(AllOf(StartsWith("config: "), HasSubstr(unmounted))));
   ASSERT_TRUE(loaded.config->AddExcludedApp("com.menu"));
-  const Status saved = SaveConfig(*loaded.config);
+  const auto saved = SaveConfig(*loaded.config);
   ASSERT_FALSE(saved.ok());
   EXPECT_THAT(saved.error().message(), HasSubstr(unmounted));
 
