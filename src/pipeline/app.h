@@ -46,7 +46,7 @@ namespace vyx {
 struct AppOps {
   // Erases count characters and types text in app, the application the word
   // was typed in; fails when it stopped because another one came to the
-  // front, having typed part of it or nothing.
+  // front or the permission to type went, having typed part of it or nothing.
   std::function<Status(int64_t count, const std::string& text, const std::string& app)> replaceText;
   std::function<void(char32_t ch)> sendChar;
   std::function<void(uint16_t keycode, int64_t flags)> sendEnter;

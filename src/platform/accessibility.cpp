@@ -8,6 +8,10 @@ bool checkAccessibility() {
   return os::axIsProcessTrusted();
 }
 
+bool inputAccessHeld() {
+  return checkAccessibility() && os::preflightPostEventAccess();
+}
+
 void promptAccessibility() {
   (void)os::axIsProcessTrustedWithOptions(true);
 }

@@ -1,6 +1,6 @@
 #include "platform/bridge_ops.h"
 
-#include "platform/event_tap.h"
+#include "platform/accessibility.h"
 #include "platform/frontmost.h"
 #include "platform/input_source.h"
 #include "platform/pasteboard.h"

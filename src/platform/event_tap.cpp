@@ -185,10 +185,6 @@ void stopHook() {
   if (thread) thread->stop(kTapStopTimeout);
 }
 
-bool inputAccessHeld() {
-  return checkAccessibility() && os::preflightPostEventAccess();
-}
-
 Status checkHookHealth() {
   if (!checkAccessibility()) return Error("the Accessibility permission was taken away");
   if (!os::preflightPostEventAccess()) return Error("sending keystrokes is no longer allowed");

@@ -60,11 +60,6 @@ extern std::atomic<int32_t> mouseGateFlag;
 // returns; a later startHook begins afresh. Nothing when no tap runs.
 void stopHook();
 
-// Whether the system lets the process both watch and post input events: the
-// Accessibility trust and the posting permission. Neither prompts; both are
-// cheap enough to ask every few hundred milliseconds. A person can take
-// either away while the tap runs, and the system says nothing of it.
-[[nodiscard]] bool inputAccessHeld();
 // None while the running tap may stay in the event path: the access is
 // held, and the system has not disabled the tap at a moment the callback
 // could not take it back. Otherwise why it must go.

@@ -10,6 +10,7 @@
 #include "os/handle.h"
 #include "pipeline/convert_by_script.h"
 #include "pipeline/key_codes.h"
+#include "platform/accessibility.h"
 #include "platform/event_tap.h"
 #include "platform/frontmost.h"
 #include "platform/input_source.h"
@@ -147,10 +148,15 @@ Status replaceText(int64_t deleteCount, const std::string& text, const std::stri
   // begins. The cache of the frontmost application lags the workspace.
   const std::string target = app.empty() ? FrontmostAppIDNow() : app;
   const OwnKeysAim aim(target);
-  bool stopped = false;
+  // Without the permission every further key would go nowhere, and the
+  // source switched at the end would be the only thing the person saw.
+  const char* stopped = nullptr;
   const auto press = [&](const std::function<void()>& send) {
-    stopped = stopped || FrontmostAppIDNow() != target;
-    if (stopped) return false;
+    if (stopped == nullptr && FrontmostAppIDNow() != target) {
+      stopped = "another application came to the front";
+    }
+    if (stopped == nullptr && !inputAccessHeld()) stopped = "the permission to type was taken away";
+    if (stopped != nullptr) return false;
     send();
     pause(milliseconds(5));
     return true;
@@ -158,7 +164,7 @@ Status replaceText(int64_t deleteCount, const std::string& text, const std::stri
   const int64_t toErase = std::max<int64_t>(deleteCount, 0);
   int64_t erased = 0;
   while (erased < toErase && press(sendBackspace)) ++erased;
-  if (!stopped) pause(milliseconds(10));
+  if (stopped == nullptr) pause(milliseconds(10));
   // One UTF-16 unit per character: only the Basic Multilingual Plane types
   // correctly, and every text the pipeline passes lies inside it.
   const std::u32string chars = decodeUtf8(text);
@@ -167,13 +173,13 @@ Status replaceText(int64_t deleteCount, const std::string& text, const std::stri
     if (!press([c] { sendUnichar(static_cast<char16_t>(c & 0xFFFF)); })) break;
     ++typed;
   }
-  if (stopped) {
+  if (stopped != nullptr) {
     awaitPassage();
     // Always logged: the person sees a word half erased, or left as typed
     // without its space, and this says why.
-    logf("REPLACE STOPPED: another application came to the front, erased %d of %d, typed %d of %d",
-         erased, toErase, typed, static_cast<int64_t>(chars.size()));
-    return Error("another application came to the front");
+    logf("REPLACE STOPPED: %s, erased %d of %d, typed %d of %d", stopped, erased, toErase, typed,
+         static_cast<int64_t>(chars.size()));
+    return Error(stopped);
   }
   if (verboseOn()) logf("REPLACE TYPED: %q", text);
   switchLayout(hasRussianLetter(text) ? 1 : 0);

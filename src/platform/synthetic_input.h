@@ -34,9 +34,10 @@ void sleepPause(std::chrono::milliseconds duration);
 // selects the input source of its script. Each press is followed by a 5 ms
 // pause, the erase by 10 ms more, the switch by 30 ms. The keys are meant
 // for app ("": whichever application is in front at the start); before
-// each, the workspace is asked, and once another application is in front
-// nothing more is posted: the stop is logged with what had been done, and
-// reported as the one failure.
+// each, the workspace is asked, and once another application is in front,
+// or the permission to post is gone, nothing more is posted and no source
+// selected: the stop is logged with what had been done, and reported as the
+// one failure.
 Status replaceText(int64_t deleteCount, const std::string& text, const std::string& app,
                    const Pause& pause);
 Status replaceText(int64_t deleteCount, const std::string& text, const std::string& app);

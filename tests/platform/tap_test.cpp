@@ -331,9 +331,11 @@ TEST(EventTap, ATapTheSystemDisabledIsNotTakenBackWithoutThePermission) {
 }
 
 // The permission goes while a correction is being typed and a key waits
-// behind it. What the program posts from then on goes nowhere: the held key
-// is not posted into nothing but dropped, counted and told once, and what
-// the person types after the tap left the path reaches TextEdit as typed.
+// behind it. What the program posts from then on goes nowhere: the
+// correction stops without switching the source under the person, the held
+// key is not posted into nothing but dropped, counted and told once, and
+// what the person types after the tap left the path reaches TextEdit as
+// typed.
 TEST(EventTap, ThePermissionGoneMidCorrectionDropsTheHeldKeyAndTellsIt) {
   TypingGate gate;
   BridgeRig rig(trustedDesktop(), gate.wrap(bridgeAppOps()));
@@ -352,9 +354,13 @@ TEST(EventTap, ThePermissionGoneMidCorrectionDropsTheHeldKeyAndTellsIt) {
   ASSERT_TRUE(eventually([&] { return !rig.app->isBusy(); }));
   ASSERT_TRUE(rig.idle());
   EXPECT_EQ(rig.text(), "ghbdtn ok");
+  EXPECT_EQ(rig.desktop.currentInputSource(), kUS);
   EXPECT_EQ(metricQueueDrops.load(), 1u);
   EXPECT_EQ(log.messages(),
-            std::vector<std::string>{"Held input dropped without the permission to type it: 1"});
+            (std::vector<std::string>{
+                "REPLACE STOPPED: the permission to type was taken away, erased 0 of 6, typed 0 "
+                "of 7",
+                "Held input dropped without the permission to type it: 1"}));
   rig.desktop.setTrusted(true);
 }
 
