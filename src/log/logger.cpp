@@ -51,13 +51,13 @@ void writeAll(int fd, std::string_view data) {
 
 }  // namespace
 
-void logLine(std::string_view message) {
+void logLine(std::string_view message, LogPrivacy privacy) {
   const std::string line = buildLine(message);
   const std::lock_guard lock(logMu());
   writeAll(logFd.load(), line);
   if (const LogMirror mirror = logMirror.load()) {
     if (!message.empty() && message.back() == '\n') message.remove_suffix(1);
-    mirror(message);
+    mirror(message, privacy);
   }
 }
 

@@ -21,8 +21,13 @@ extern std::atomic<int32_t> verboseLogging;
   return verboseLogging.load(std::memory_order_relaxed) == 1;
 }
 
+// Whether the platform's log may show a line to whoever reads it there.
+// Every per-keystroke line is personal, as if it quoted what the person
+// typed (most do); the others are shown.
+enum class LogPrivacy : uint8_t { shown, personal };
+
 // Writes one line; a message that already ends with a line break gets no second one.
-void logLine(std::string_view message);
+void logLine(std::string_view message, LogPrivacy privacy = LogPrivacy::shown);
 
 // Writes the line and ends the process at once with status 1; nothing
 // registered for exit runs.
@@ -39,10 +44,11 @@ template <class... A>
 }
 
 // Per-keystroke lines: one atomic load and nothing else while verbose logging
-// is off. Callers with costly arguments test verboseOn() first.
+// is off. Callers with costly arguments test verboseOn() first, and still
+// write through vlog: the platform's log keeps its lines private.
 template <class... A>
 void vlog(std::string_view fmt, const A&... args) {
-  if (verboseOn()) logf(fmt, args...);
+  if (verboseOn()) logLine(sformat(fmt, args...), LogPrivacy::personal);
 }
 
 // Where lines go (standard error unless a test redirects them); returns the
@@ -51,9 +57,10 @@ int setLogFd(int fd);
 
 // A second place every line goes as well, such as the platform's own log, for
 // a program whose standard error nobody reads; it gets the message without
-// the date and the line break, in the order of the lines, under the logger's
-// lock. Set once at start-up, before other threads log; null: none.
-using LogMirror = void (*)(std::string_view message);
+// the date and the line break, and its privacy, in the order of the lines,
+// under the logger's lock. Set once at start-up, before other threads log;
+// null: none.
+using LogMirror = void (*)(std::string_view message, LogPrivacy privacy);
 void setLogMirror(LogMirror mirror);
 
 }  // namespace vyx

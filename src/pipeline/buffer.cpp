@@ -28,7 +28,7 @@ bool opensBeforeCapital(char32_t c) {
 void logSpecialChar(char32_t r) {
   std::array<char, 16> hex{};
   std::snprintf(hex.data(), hex.size(), "%04X", static_cast<unsigned>(r));
-  logf("Buffer.Add special char: %q (U+%s)", encodeUtf8(r), hex.data());
+  vlog("Buffer.Add special char: %q (U+%s)", encodeUtf8(r), hex.data());
 }
 
 }  // namespace

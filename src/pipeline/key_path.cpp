@@ -79,7 +79,7 @@ bool App::processKeyEvent(uint16_t keycode, char32_t ch, int64_t flags, MonoTime
       invalidateContext();
       return false;
     }
-    if (verboseOn()) logf("Undo: reverting %q → %q", rec.replaced, rec.original);
+    vlog("Undo: reverting %q → %q", rec.replaced, rec.original);
     replacementJob job;
     job.kind = jobKindUndo;
     job.deleteChars = static_cast<int64_t>(codePointCount(rec.replaced));
@@ -132,7 +132,7 @@ bool App::processReturn(uint16_t keycode, int64_t flags) {
   if (!d.wrong) return false;
   std::string text = d.fixed;
   if (d.punct != 0) appendUtf8(text, d.punct);
-  if (verboseOn()) logf("Fix (enter): %q → %q", wd.judged, text);
+  vlog("Fix (enter): %q → %q", wd.judged, text);
   replacementJob job;
   job.kind = jobKindFix;
   job.deleteChars = static_cast<int64_t>(codePointCount(wd.judged));
@@ -150,9 +150,9 @@ void App::observeRetypeChar(char32_t ch) {
   const RetypeResult r = tracker->ObserveKey(rollbackKeyChar, ch);
   if (!r.retyped || !verboseOn()) return;
   if (r.learned) {
-    logf("Learned exception (retype): %q in %q", r.word, r.app);
+    vlog("Learned exception (retype): %q in %q", r.word, r.app);
   } else {
-    logf("Rollback candidate (retype): %q in %q", r.word, r.app);
+    vlog("Rollback candidate (retype): %q in %q", r.word, r.app);
   }
 }
 
@@ -189,10 +189,10 @@ bool App::onWord(const std::string& word, char32_t boundary) {
   if (!attachedMark) appendUtf8(job.text, boundary);
   if (verboseOn()) {
     if (d.punct != 0) {
-      logf(attachedMark ? "Fix (trail %c, no space): %q → %q" : "Fix (trail %c): %q → %q", d.punct,
+      vlog(attachedMark ? "Fix (trail %c, no space): %q → %q" : "Fix (trail %c): %q → %q", d.punct,
            job.word, d.fixed);
     } else {
-      logf("Fix: %q → %q", job.word, d.fixed);
+      vlog("Fix: %q → %q", job.word, d.fixed);
     }
   }
   return enqueueReplacement(std::move(job));
@@ -212,7 +212,7 @@ bool App::convertCurrentWord() {
   if (frontmost() == kOwnBundleID) return false;
   const std::string converted = convertByScript(word);
   if (converted.empty() || converted == word) return false;
-  if (verboseOn()) logf("Manual last-word convert: %q → %q", word, converted);
+  vlog("Manual last-word convert: %q → %q", word, converted);
   replacementJob job;
   job.kind = jobKindFix;
   job.deleteChars = static_cast<int64_t>(codePointCount(word));

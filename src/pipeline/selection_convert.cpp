@@ -45,7 +45,7 @@ void convertThroughPasteboard(const SelectionOps& ops, const std::string& app) {
   ops.pause(milliseconds(150));  // and pastes in its own time
   ops.switchLayout(russian ? 0 : 1);
   ops.pause(milliseconds(30));
-  if (verboseOn()) logf("Manual convert: %q → %q", copied, converted);
+  vlog("Manual convert: %q → %q", copied, converted);
 }
 
 }  // namespace

@@ -134,7 +134,7 @@ void App::runReplacementJob(const replacementJob& job) {
 
   if (job.kind == jobKindUndo && store != nullptr && !job.app.empty()) {
     if (store->Add(job.app, job.word).ok()) {
-      if (verboseOn()) logf("Learned exception (Cmd+Z): %q in %q", job.word, job.app);
+      vlog("Learned exception (Cmd+Z): %q in %q", job.word, job.app);
     }
   }
 }

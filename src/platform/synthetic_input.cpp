@@ -141,7 +141,7 @@ void sleepPause(milliseconds duration) {
 
 Status replaceText(int64_t deleteCount, const std::string& text, const std::string& app,
                    const Pause& pause) {
-  if (verboseOn()) logf("REPLACE START: delete=%d text=%q", deleteCount, text);
+  vlog("REPLACE START: delete=%d text=%q", deleteCount, text);
   // Keys go to whichever application is in front when they arrive. Once
   // that is not the one the word was typed in, every further key would
   // erase or type there, so the correction stops where it is, or never
@@ -181,7 +181,7 @@ Status replaceText(int64_t deleteCount, const std::string& text, const std::stri
          static_cast<int64_t>(chars.size()));
     return Error(stopped);
   }
-  if (verboseOn()) logf("REPLACE TYPED: %q", text);
+  vlog("REPLACE TYPED: %q", text);
   switchLayout(hasRussianLetter(text) ? 1 : 0);
   pause(milliseconds(30));
   awaitPassage();

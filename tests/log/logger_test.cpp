@@ -48,11 +48,50 @@ TEST(Logger, VlogWritesOnlyWhenVerbose) {
   EXPECT_EQ(cap.messages(), std::vector<std::string>{"skip_reason: exception"});
 }
 
+// The platform's log is read by more people than standard error is: what
+// the person typed reaches it only in lines marked as theirs.
+struct MirroredLine {
+  std::string message;
+  LogPrivacy privacy;
+  bool operator==(const MirroredLine&) const = default;
+};
+std::vector<MirroredLine>& mirrored() {
+  static std::vector<MirroredLine> lines;
+  return lines;
+}
+void recordMirror(std::string_view message, LogPrivacy privacy) {
+  mirrored().push_back({std::string(message), privacy});
+}
+
+TEST(Logger, MirrorGetsVerboseLinesAsPersonalAndTheRestAsShown) {
+  LogCapture cap;
+  mirrored().clear();
+  setLogMirror(recordMirror);
+  {
+    VerboseScope on(true);
+    vlog("Fix: %q → %q", "ghbdtn", "привет");
+    logLine("Vyx ready\n");
+    logf("custom dict: %d words loaded", 3);
+  }
+  {
+    VerboseScope off(false);
+    vlog("REPLACE TYPED: %q", "привет");
+  }
+  setLogMirror(nullptr);
+  logLine("after the mirror");
+  using P = LogPrivacy;
+  EXPECT_EQ(mirrored(), (std::vector<MirroredLine>{{R"(Fix: "ghbdtn" → "привет")", P::personal},
+                                                   {"Vyx ready", P::shown},
+                                                   {"custom dict: 3 words loaded", P::shown}}));
+  EXPECT_EQ(cap.messages().size(), 4U);
+}
+
 TEST(Logger, LinesOfManyThreadsNeverInterleave) {
   LogCapture cap;
   constexpr int kThreads = 8;
   constexpr int kLines = 400;
   std::vector<std::thread> threads;
+  threads.reserve(kThreads);
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([t] {
       const std::string payload(200 + t * 37, static_cast<char>('a' + t));

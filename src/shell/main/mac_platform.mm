@@ -37,11 +37,19 @@ os_log_t unifiedLog() {
 }
 
 // Started from Finder, open or at login, the program's standard error goes
-// nowhere; Console.app and `log stream` read the unified log. The lines hold
-// nothing that standard error does not, so they are public.
-void writeUnifiedLog(std::string_view message) {
+// nowhere; Console.app and `log stream` read the unified log. It keeps its
+// lines on disk for every administrator to read, so a line that may hold
+// what the person typed (every -verbose line) goes in private: the system
+// keeps <private> in its place unless private data is turned on for the
+// machine. The other lines are public, or the log would explain nothing.
+// os_log takes only a literal format, hence one call for each.
+void writeUnifiedLog(std::string_view message, LogPrivacy privacy) {
   const std::string text(message);
-  os_log(unifiedLog(), "%{public}s", text.c_str());
+  if (privacy == LogPrivacy::personal) {
+    os_log(unifiedLog(), "%{private}s", text.c_str());
+  } else {
+    os_log(unifiedLog(), "%{public}s", text.c_str());
+  }
 }
 
 }  // namespace
