@@ -6,6 +6,8 @@
 #include <mutex>
 #include <thread>
 
+#include "log/logger.h"
+#include "log/metrics.h"
 #include "platform/frontmost.h"
 
 namespace vyx {
@@ -17,6 +19,10 @@ std::atomic<int32_t> serving{0};
 // given up on (the tap was off) and seen late cannot make a later wait end
 // early for long: every reset brings the count back to what is in flight.
 std::atomic<int64_t> inFlight{0};
+// A wait ran out and none has seen its posts since. Only the first miss of
+// such a run is logged: on a Mac whose posts never reach the tap every
+// correction misses, and the line is all a person would see of why.
+std::atomic<bool> missing{false};
 
 struct Aim {
   std::atomic<bool> set{false};
@@ -28,6 +34,13 @@ struct Aim {
 Aim& aim() {
   static Aim& a = *std::make_unique<Aim>().release();
   return a;
+}
+
+void noteMiss(std::chrono::milliseconds timeout) {
+  metricCheckpointMisses.fetch_add(1);
+  if (missing.exchange(true)) return;
+  logf("event tap did not see Vyx's own keys in %d ms: corrections are dropped until it does",
+       timeout.count());
 }
 
 }  // namespace
@@ -59,14 +72,17 @@ void forgetUnseenOwnEvents() {
 // worker off the processor meanwhile.
 bool awaitOwnEventsSeen(std::chrono::milliseconds timeout) {
   if (!tapServing()) return true;
+  const bool awaiting = inFlight.load() > 0;
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   while (inFlight.load() > 0) {
     if (std::chrono::steady_clock::now() >= deadline) {
       forgetUnseenOwnEvents();
+      noteMiss(timeout);
       return false;
     }
     std::this_thread::sleep_for(std::chrono::microseconds(100));
   }
+  if (awaiting) missing.store(false);
   return true;
 }
 

@@ -38,8 +38,10 @@ void noteOwnEventSeen();
 // unseen, and no later wait may count on seeing them.
 void forgetUnseenOwnEvents();
 // Waits until the tap has seen every marked event posted so far, or the
-// time is up (the tap may be off): false then, and the posts not seen are
-// forgotten. Without a tap nobody holds input back, and it returns at once.
+// time is up (the tap may be off, or posts may not reach it): false then,
+// the posts not seen are forgotten, and the miss is counted; the first of a
+// run of misses is logged. Without a tap nobody holds input back, and it
+// returns at once.
 bool awaitOwnEventsSeen(std::chrono::milliseconds timeout);
 
 // Aims the program's keys at one application for the life of the object.

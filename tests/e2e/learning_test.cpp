@@ -108,8 +108,9 @@ TEST(Learning, ALessonLearnedJustBeforeTheSystemQuitsVyxIsKept) {
   const std::vector<std::string> log = desk.vyx().logMessages();
   ASSERT_GE(log.size(), 2U);
   EXPECT_EQ(std::vector<std::string>(log.end() - 2, log.end()),
-            (std::vector<std::string>{"Shutting down",
-                                      "metrics: conversions=1 queue_drops=0 tap_timeouts=0"}));
+            (std::vector<std::string>{
+                "Shutting down",
+                "metrics: conversions=1 queue_drops=0 tap_timeouts=0 checkpoint_misses=0"}));
   EXPECT_EQ(savedExceptions(desk.vyx()),
             (std::vector<std::pair<std::string, std::string>>{{kTextEdit, "ghbdtn"}}));
 }

@@ -118,16 +118,19 @@ TEST(Metrics, SummaryShowsCurrentCountersEachTime) {
   const uint64_t c0 = metricConversions.load();
   const uint64_t d0 = metricQueueDrops.load();
   const uint64_t t0 = metricTapTimeouts.load();
+  const uint64_t m0 = metricCheckpointMisses.load();
   logMetricsSummary();
   metricConversions.fetch_add(1);
   metricQueueDrops.fetch_add(2);
   metricTapTimeouts.fetch_add(3);
+  metricCheckpointMisses.fetch_add(4);
   logMetricsSummary();
   const auto msgs = cap.messages();
+  constexpr const char* kLine =
+      "metrics: conversions=%d queue_drops=%d tap_timeouts=%d checkpoint_misses=%d";
   ASSERT_EQ(msgs.size(), 2U);
-  EXPECT_EQ(msgs[0], sformat("metrics: conversions=%d queue_drops=%d tap_timeouts=%d", c0, d0, t0));
-  EXPECT_EQ(msgs[1], sformat("metrics: conversions=%d queue_drops=%d tap_timeouts=%d", c0 + 1,
-                             d0 + 2, t0 + 3));
+  EXPECT_EQ(msgs[0], sformat(kLine, c0, d0, t0, m0));
+  EXPECT_EQ(msgs[1], sformat(kLine, c0 + 1, d0 + 2, t0 + 3, m0 + 4));
 }
 
 TEST(LoggerDeathTest, FatalExitsWithStatusOneAndSkipsExitHandlers) {

@@ -100,7 +100,8 @@ TEST(ProgramStartup, WithAccessibilityItCorrectsAWrongLayoutWordAndEndsOnSigterm
   const Lines log = vyx.logMessages();
   ASSERT_GE(log.size(), 2U);
   EXPECT_EQ(Lines(log.end() - 2, log.end()),
-            (Lines{"Shutting down", "metrics: conversions=1 queue_drops=0 tap_timeouts=0"}));
+            (Lines{"Shutting down",
+                   "metrics: conversions=1 queue_drops=0 tap_timeouts=0 checkpoint_misses=0"}));
   EXPECT_TRUE(std::filesystem::exists(vyx.configFile("exceptions.json")));
   EXPECT_TRUE(std::filesystem::exists(vyx.configFile("custom_dict.txt")));
 }
@@ -140,7 +141,8 @@ TEST(ProgramStartup, WithoutAccessibilityItWaitsAndStartsOnceGrantedThenQuitsFro
   const Lines log = vyx.logMessages();
   ASSERT_GE(log.size(), 2U);
   EXPECT_EQ(Lines(log.end() - 2, log.end()),
-            (Lines{"Quit from tray", "metrics: conversions=1 queue_drops=0 tap_timeouts=0"}));
+            (Lines{"Quit from tray",
+                   "metrics: conversions=1 queue_drops=0 tap_timeouts=0 checkpoint_misses=0"}));
   for (const std::string& line : log) EXPECT_EQ(line.find("still not ready"), std::string::npos);
   EXPECT_TRUE(std::filesystem::exists(vyx.configFile("exceptions.json")));
 }
